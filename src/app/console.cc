@@ -1,0 +1,68 @@
+#include "app/console.h"
+
+namespace tunewerk {
+
+Console::Console(Terminal& terminal, FileErrorState& state)
+    : terminal_(terminal),
+      state_(state),
+      screen_(terminal.Width(), terminal.Height(), terminal.StartAttribute()) {}
+
+void Console::ClearScreen() {
+  screen_.Clear();
+  terminal_.Refresh(screen_, false);
+}
+
+void Console::SetForeground(std::uint8_t colour) {
+  screen_.SetForeground(colour);
+}
+
+void Console::SetBackground(std::uint8_t colour) {
+  screen_.SetBackground(colour);
+}
+
+void Console::MoveCursor(int column, int row) {
+  screen_.MoveCursor(column, row);
+}
+
+void Console::WriteText(std::string_view text) {
+  if (state_.failed()) return;
+  screen_.Put(text);
+  terminal_.Refresh(screen_, false);
+}
+
+void Console::WriteLine(std::string_view text) {
+  if (state_.failed()) return;
+  screen_.Put(text);
+  screen_.Put("\r\n");
+  terminal_.Refresh(screen_, false);
+}
+
+std::string Console::ReadLine(std::size_t limit) {
+  constexpr int kCarriageReturn = 13;
+  constexpr int kLineFeed = 10;
+  terminal_.Refresh(screen_, true);
+  std::string answer;
+  bool pendingReturn = false;  // a CR is dropped only directly before the LF
+  int byte;
+  while ((byte = terminal_.ReadInputByte()) >= 0 && byte != kLineFeed) {
+    if (pendingReturn) Echo(kCarriageReturn, &answer, limit);
+    pendingReturn = byte == kCarriageReturn;
+    if (!pendingReturn) Echo(static_cast<std::uint8_t>(byte), &answer, limit);
+  }
+  if (pendingReturn && byte < 0) Echo(kCarriageReturn, &answer, limit);
+  screen_.NextLine();
+  terminal_.Refresh(screen_, true);
+  return answer;
+}
+
+void Console::Echo(std::uint8_t byte, std::string* answer, std::size_t limit) {
+  if (answer->size() < limit) answer->push_back(static_cast<char>(byte));
+  screen_.PutByte(byte);
+  terminal_.Refresh(screen_, false);
+}
+
+void Console::Finish() {
+  terminal_.Finish(screen_);
+}
+
+}  // namespace tunewerk

@@ -1,0 +1,46 @@
+#ifndef TUNEWERK_APP_CONSOLE_H_
+#define TUNEWERK_APP_CONSOLE_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "app/file_error_state.h"
+#include "app/screen.h"
+#include "platform/terminal.h"
+
+namespace tunewerk {
+
+// The console operations of the run. Text output does nothing while the
+// run's file error state is set; cursor moves and colour changes still act.
+class Console {
+ public:
+  Console(Terminal& terminal, FileErrorState& state);
+
+  void ClearScreen();
+  void SetForeground(std::uint8_t colour);
+  void SetBackground(std::uint8_t colour);
+  void MoveCursor(int column, int row);
+  void WriteText(std::string_view text);
+  void WriteLine(std::string_view text);
+  // Reads a typed line up to LF (a CR directly before it dropped; the end of
+  // input ends it), echoes it at the cursor, moves to column 1 of the next
+  // row and returns its first `limit` bytes.
+  std::string ReadLine(std::size_t limit);
+  // The last picture; restores the terminal.
+  void Finish();
+
+  const Screen& screen() const { return screen_; }
+
+ private:
+  void Echo(std::uint8_t byte, std::string* answer, std::size_t limit);
+
+  Terminal& terminal_;
+  FileErrorState& state_;
+  Screen screen_;
+};
+
+}  // namespace tunewerk
+
+#endif  // TUNEWERK_APP_CONSOLE_H_

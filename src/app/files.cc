@@ -1,0 +1,147 @@
+#include "app/files.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace tunewerk {
+
+void InputFile::Open(std::string_view name) {
+  shown_ = drive_.ShownName(name);
+  if (state_.failed()) return;
+  std::string reason;
+  if (!drive_.OpenExisting(name, &file_, &shown_, &reason)) {
+    state_.Enter("cannot open " + shown_ + ": " + reason);
+    return;
+  }
+  open_ = true;
+  atPhysicalEnd_ = false;
+  position_ = length_ = 0;
+}
+
+void InputFile::Close() {
+  if (state_.failed()) return;
+  file_.reset();
+  open_ = false;
+}
+
+bool InputFile::Fill() {
+  if (position_ < length_) return true;
+  if (!open_ || atPhysicalEnd_ || state_.failed()) return false;
+  std::string reason;
+  std::size_t got = 0;
+  if (!file_->Read(buffer_, sizeof buffer_, &got, &reason)) {
+    state_.Enter("cannot read " + shown_ + ": " + reason);
+    return false;
+  }
+  position_ = 0;
+  length_ = got;
+  atPhysicalEnd_ = got == 0;
+  return got != 0;
+}
+
+std::uint8_t InputFile::ReadByte() {
+  if (state_.failed()) return 0;
+  if (!Fill()) return state_.failed() ? 0 : kEndOfFileByte;
+  return buffer_[position_++];
+}
+
+std::uint8_t InputFile::ReadTextByte() {
+  if (state_.failed()) return 0;
+  if (!Fill()) return state_.failed() ? 0 : kEndOfFileByte;
+  std::uint8_t byte = buffer_[position_];
+  if (byte != kEndOfFileByte) ++position_;
+  return byte;
+}
+
+bool InputFile::AtTextEnd() {
+  if (state_.failed()) return true;
+  if (!Fill()) return true;
+  return buffer_[position_] == kEndOfFileByte;
+}
+
+void OutputFile::Create(std::string_view name) {
+  name_ = std::string(name);
+  if (state_.failed()) return;
+  std::string reason;
+  if (!drive_.CreateTemporary(name, &file_, &reason)) {
+    Fail("cannot create ", reason);
+    return;
+  }
+  open_ = true;
+  created_ = true;
+  used_ = 0;
+}
+
+void OutputFile::Write(std::string_view bytes) {
+  while (!bytes.empty()) {
+    if (!open_ || state_.failed()) return;
+    if (used_ == sizeof buffer_) Flush();
+    std::size_t n = std::min(bytes.size(), sizeof buffer_ - used_);
+    std::memcpy(buffer_ + used_, bytes.data(), n);
+    used_ += n;
+    bytes.remove_prefix(n);
+  }
+}
+
+void OutputFile::WriteRepeated(std::uint8_t byte, std::size_t count) {
+  while (count > 0) {
+    if (!open_ || state_.failed()) return;
+    if (used_ == sizeof buffer_) Flush();
+    std::size_t n = std::min(count, sizeof buffer_ - used_);
+    std::memset(buffer_ + used_, byte, n);
+    used_ += n;
+    count -= n;
+  }
+}
+
+void OutputFile::WriteLine(std::string_view text) {
+  Write(text);
+  Write("\r\n");
+}
+
+void OutputFile::Flush() {
+  if (!open_ || state_.failed()) {
+    used_ = 0;
+    return;
+  }
+  std::string reason;
+  if (used_ > 0 && !file_->Write(buffer_, used_, &reason)) Fail("cannot write ", reason);
+  used_ = 0;
+}
+
+void OutputFile::Close() {
+  if (!open_ || state_.failed()) return;
+  Flush();
+  if (state_.failed()) return;
+  open_ = false;
+  std::string reason;
+  if (!file_->Close(&reason)) Fail("cannot write ", reason);
+  file_.reset();
+}
+
+void OutputFile::Commit() {
+  if (!created_ || state_.failed()) return;
+  std::string reason;
+  if (!drive_.ReplaceWithTemporary(name_, &reason)) {
+    Fail("cannot replace ", reason);
+    return;
+  }
+  created_ = false;
+}
+
+void OutputFile::Discard() {
+  if (open_) {
+    std::string ignored;
+    file_->Close(&ignored);
+    file_.reset();
+    open_ = false;
+  }
+  if (created_) drive_.RemoveTemporary(name_);
+  created_ = false;
+}
+
+void OutputFile::Fail(std::string_view what, const std::string& reason) {
+  state_.Enter(std::string(what) + drive_.ShownName(name_) + ": " + reason);
+}
+
+}  // namespace tunewerk

@@ -1,0 +1,101 @@
+#ifndef TUNEWERK_APP_FILES_H_
+#define TUNEWERK_APP_FILES_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "app/file_error_state.h"
+#include "platform/drive.h"
+
+namespace tunewerk {
+
+constexpr std::uint8_t kEndOfFileByte = 26;  // Ctrl-Z
+
+// A byte-stream input file of the run, read through a buffer. Every operation
+// consults the run's file error state: while it is set, a byte read is 0 and
+// the end tests answer true.
+class InputFile {
+ public:
+  InputFile(Drive& drive, FileErrorState& state) : drive_(drive), state_(state) {}
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+
+  // Opens an existing file; a failure enters the error state.
+  void Open(std::string_view name);
+  void Close();
+
+  // The next byte; past the physical end it is 26 and no error.
+  std::uint8_t ReadByte();
+  // Text reading, where a byte 26 ends the file: at the end or at a 26 the
+  // read yields 26 and does not advance.
+  std::uint8_t ReadTextByte();
+  // True at the physical end and when the next byte is 26.
+  bool AtTextEnd();
+
+  // The name to tell the user (the name actually found when opened).
+  const std::string& shownName() const { return shown_; }
+  FileErrorState& state() { return state_; }
+
+ private:
+  // Makes a byte available unless at the physical end; false at the end or on failure.
+  bool Fill();
+
+  Drive& drive_;
+  FileErrorState& state_;
+  std::unique_ptr<ReadableFile> file_;
+  std::string shown_;
+  bool open_ = false;
+  bool atPhysicalEnd_ = false;
+  std::size_t position_ = 0;
+  std::size_t length_ = 0;
+  std::uint8_t buffer_[1 << 16];
+};
+
+// A byte-stream output file of the run, written through a buffer to a
+// temporary that Commit renames into place. While the error state is set,
+// create, writes and close do nothing; a failing write or close enters it.
+class OutputFile {
+ public:
+  OutputFile(Drive& drive, FileErrorState& state) : drive_(drive), state_(state) {}
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+
+  void Create(std::string_view name);
+  void PutByte(std::uint8_t byte) {
+    if (!open_ || state_.failed()) return;
+    if (used_ == sizeof buffer_) Flush();
+    buffer_[used_++] = byte;
+  }
+  void Write(std::string_view bytes);
+  void WriteRepeated(std::uint8_t byte, std::size_t count);
+  // Text lines end with CR LF.
+  void WriteLine(std::string_view text);
+  void Close();
+
+  // True when Create has happened and the temporary may be renamed.
+  bool created() const { return created_; }
+  // Renames the temporary into place; a failure enters the error state.
+  void Commit();
+  // Drops the temporary (a failed run leaves the real file as it was).
+  void Discard();
+
+ private:
+  void Flush();
+  void Fail(std::string_view what, const std::string& reason);
+
+  Drive& drive_;
+  FileErrorState& state_;
+  std::unique_ptr<WritableFile> file_;
+  std::string name_;
+  bool open_ = false;
+  bool created_ = false;
+  std::size_t used_ = 0;
+  std::uint8_t buffer_[1 << 16];
+};
+
+}  // namespace tunewerk
+
+#endif  // TUNEWERK_APP_FILES_H_

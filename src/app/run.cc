@@ -1,0 +1,170 @@
+#include "app/run.h"
+
+#include <memory>
+
+#include "app/console.h"
+#include "app/file_error_state.h"
+#include "app/files.h"
+#include "drc/receiver_file.h"
+#include "model/channel_tables.h"
+#include "order/order_programmes.h"
+#include "report/listing.h"
+#include "report/station_lists.h"
+#include "sdx/import.h"
+#include "settings/settings_reader.h"
+
+namespace tunewerk {
+
+namespace {
+
+constexpr char kOldReceiverFileName[] = "3ci.drc";
+constexpr char kReceiverFileName[] = "user.drc";
+constexpr char kListingFileName[] = "tunewerk.txt";
+constexpr char kRadioListFileName[] = "audio.txt";
+constexpr char kTvListFileName[] = "video.txt";
+constexpr const char* kOutputNames[] = {kReceiverFileName, kListingFileName, kRadioListFileName,
+                                        kTvListFileName};
+
+constexpr std::uint8_t kBlack = 0;
+constexpr std::uint8_t kLightGrey = 7;
+constexpr std::uint8_t kLightMagenta = 13;
+constexpr std::size_t kAnswerLimit = 20;
+constexpr int kImportDoneRow = 15;
+
+// Everything a run holds, allocated once at its start.
+struct RunState {
+  RunState(Drive& drive, Terminal& terminal)
+      : console(terminal, state),
+        settings(drive, state),
+        sdx(drive, state),
+        oldReceiver(drive, state),
+        radioList(drive, state),
+        tvList(drive, state),
+        receiver(drive, state),
+        listing(drive, state) {}
+
+  FileErrorState state;
+  Console console;
+  ChannelTables tables;
+  InputFile settings;
+  InputFile sdx;
+  InputFile oldReceiver;
+  OutputFile radioList;
+  OutputFile tvList;
+  OutputFile receiver;
+  OutputFile listing;
+};
+
+void ShowBanner(Console& console) {
+  console.ClearScreen();
+  console.SetBackground(kLightMagenta);
+  console.SetForeground(kBlack);
+  console.WriteLine("Tunewerk 1.06 for Radix 3CI-Advanced by Ostervald");
+  console.SetBackground(kBlack);
+  console.SetForeground(kLightGrey);
+  console.WriteLine("Store old drc-file as 3ci.drc, SDX-list as user.sdx and vaz3er.ini in C:\\");
+  console.WriteLine("User.drc, audio.txt, video.txt and tunewerk.txt will be generated in C:\\");
+  console.WriteLine("");
+}
+
+std::string Ask(Console& console, const char* prompt) {
+  console.WriteText(prompt);
+  return console.ReadLine(kAnswerLimit);
+}
+
+void AskQuestions(Console& console, RunOptions& options) {
+  options.includeScrambled = Ask(console, "Include scrambled programmes (y=yes)? ") == "y";
+  options.includeCBand = Ask(console, "Include C-Band (y=yes)? ") == "y";
+  options.sortBySatellite = Ask(console, "Sort alphabetically by satellite (n=no)? ") != "n";
+  options.includeFeeds = Ask(console, "Include feeds & test cards (y=yes)? ") == "y";
+}
+
+// Step 14: the four outputs in one pass, each transponder's and programme's
+// lines written next to its receiver record.
+void GenerateFiles(RunState& run) {
+  const ChannelTables& tables = run.tables;
+  run.receiver.Create(kReceiverFileName);
+  run.listing.Create(kListingFileName);
+  run.oldReceiver.Open(kOldReceiverFileName);
+
+  CopyReceiverHeader(run.oldReceiver, run.receiver);
+  WriteTransponderSectionStart(run.receiver, tables.transponderCount);
+  for (int i = 0; i < tables.transponderCount; ++i) {
+    WriteTransponderLine(run.listing, i, tables.transponders[i]);
+    WriteTransponderRecord(run.receiver, tables.transponders[i]);
+  }
+  WriteEmptyTransponderSlots(run.receiver, tables.transponderCount);
+
+  WriteListingTotals(run.listing, tables.programmeCount, tables.tvProgrammeCount,
+                     tables.radioProgrammeCount);
+  WriteProgrammeSectionStart(run.receiver, tables);
+
+  run.radioList.Create(kRadioListFileName);
+  run.tvList.Create(kTvListFileName);
+  std::uint16_t radioNumber = 0;
+  std::uint16_t tvNumber = 0;
+  for (int p = 1; p <= tables.programmeCount; ++p) {
+    const ProgrammeEntry& programme = tables.programmes[p];
+    if (programme.videoPid == 0) {
+      WriteStationLine(run.radioList, ++radioNumber, programme);
+    } else {
+      WriteStationLine(run.tvList, ++tvNumber, programme);
+    }
+    WriteProgrammeLine(run.listing, p, programme);
+    WriteProgrammeRecord(run.receiver, programme);
+  }
+  WriteZeroFill(run.receiver, tables.programmeCount);
+}
+
+void CloseFiles(RunState& run) {
+  run.sdx.Close();
+  run.radioList.Close();
+  run.tvList.Close();
+  run.oldReceiver.Close();
+  run.receiver.Close();
+  run.listing.Close();
+}
+
+// The outputs replace the old ones only when the whole run succeeded.
+void CommitOrDiscardOutputs(RunState& run) {
+  OutputFile* outputs[] = {&run.receiver, &run.listing, &run.radioList, &run.tvList};
+  for (OutputFile* out : outputs) out->Commit();
+  for (OutputFile* out : outputs) out->Discard();
+}
+
+}  // namespace
+
+int RunTunewerk(Drive& drive, Terminal& terminal, std::string* errorLine) {
+  for (const char* name : kOutputNames) drive.RemoveTemporary(name);  // left by a killed run
+  auto run = std::make_unique<RunState>(drive, terminal);
+  Console& console = run->console;
+  ChannelTables& tables = run->tables;
+
+  ShowBanner(console);
+  AskQuestions(console, tables.options);
+  for (std::uint8_t& satellite : tables.satelliteMap) satellite = kUnlistedSatellite;
+
+  console.WriteLine("");
+  console.WriteLine("Reading INI");
+  ReadSettings(run->settings, tables);
+  console.WriteLine("INI ok. Now processing SDX-data:");
+
+  ImportChannels(run->sdx, console, tables);
+  console.MoveCursor(1, kImportDoneRow);
+  console.WriteLine("...complete.");
+
+  if (tables.options.sortBySatellite) OrderProgrammes(console, tables);
+
+  console.WriteLine("generating files ");
+  GenerateFiles(*run);
+  CloseFiles(*run);
+  CommitOrDiscardOutputs(*run);
+  console.WriteLine("files generated successfully");
+  console.Finish();
+
+  if (!run->state.failed()) return 0;
+  *errorLine = "tunewerk: " + run->state.message() + "\n";
+  return 1;
+}
+
+}  // namespace tunewerk

@@ -1,0 +1,18 @@
+#ifndef TUNEWERK_APP_RUN_H_
+#define TUNEWERK_APP_RUN_H_
+
+#include <string>
+
+#include "platform/drive.h"
+#include "platform/terminal.h"
+
+namespace tunewerk {
+
+// One run from the banner to "files generated successfully", against the
+// given drive and terminal. Returns 0, or 1 when the run entered the file
+// error state; then *errorLine holds the one line for stderr (with LF).
+int RunTunewerk(Drive& drive, Terminal& terminal, std::string* errorLine);
+
+}  // namespace tunewerk
+
+#endif  // TUNEWERK_APP_RUN_H_

@@ -1,0 +1,99 @@
+#include "app/screen.h"
+
+#include <algorithm>
+
+namespace tunewerk {
+
+namespace {
+constexpr std::uint8_t kCarriageReturn = 13;
+constexpr std::uint8_t kLineFeed = 10;
+constexpr std::uint8_t kBell = 7;
+constexpr std::uint8_t kBackspace = 8;
+}  // namespace
+
+Screen::Screen(int width, int height, std::uint8_t attribute)
+    : width_(std::max(width, 1)),
+      height_(std::max(height, 1)),
+      attribute_(attribute),
+      cells_(static_cast<std::size_t>(width_) * height_, Cell{' ', attribute}) {}
+
+const Cell& Screen::At(int column, int row) const {
+  return const_cast<Screen*>(this)->RowCells(row)[column - 1];
+}
+
+Cell* Screen::RowCells(int row) {
+  int index = (top_ + row - 1) % height_;
+  return &cells_[static_cast<std::size_t>(index) * width_];
+}
+
+void Screen::Clear() {
+  std::fill(cells_.begin(), cells_.end(), Cell{' ', attribute_});
+  column_ = 1;
+  row_ = 1;
+  ++changes_;
+}
+
+void Screen::SetForeground(std::uint8_t colour) {
+  attribute_ = static_cast<std::uint8_t>((attribute_ & 0x70) | (colour & 0x8F));
+}
+
+void Screen::SetBackground(std::uint8_t colour) {
+  attribute_ = static_cast<std::uint8_t>((attribute_ & 0x8F) | ((colour & 0x07) << 4));
+}
+
+void Screen::MoveCursor(int column, int row) {
+  if (column < 1 || column > width_ || row < 1 || row > height_) return;
+  column_ = column;
+  row_ = row;
+}
+
+void Screen::Put(std::string_view bytes) {
+  for (char c : bytes) PutByte(static_cast<std::uint8_t>(c));
+}
+
+void Screen::PutByte(std::uint8_t byte) {
+  switch (byte) {
+    case kCarriageReturn:
+      column_ = 1;
+      return;
+    case kLineFeed:
+      LineFeed();
+      return;
+    case kBell:
+      return;
+    case kBackspace:
+      if (column_ > 1) --column_;
+      return;
+    default:
+      break;
+  }
+  RowCells(row_)[column_ - 1] = Cell{byte, attribute_};
+  ++changes_;
+  // Wrap is immediate: the cursor never rests beyond the last column.
+  if (++column_ > width_) {
+    column_ = 1;
+    LineFeed();
+  }
+}
+
+void Screen::NextLine() {
+  column_ = 1;
+  LineFeed();
+}
+
+void Screen::LineFeed() {
+  if (row_ < height_) {
+    ++row_;
+  } else {
+    ScrollUp();
+  }
+}
+
+void Screen::ScrollUp() {
+  top_ = (top_ + 1) % height_;
+  Cell* last = RowCells(height_);
+  std::fill(last, last + width_, Cell{' ', attribute_});
+  ++changes_;
+}
+
+}  // namespace tunewerk

@@ -1,0 +1,61 @@
+#ifndef TUNEWERK_APP_SCREEN_H_
+#define TUNEWERK_APP_SCREEN_H_
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace tunewerk {
+
+struct Cell {
+  std::uint8_t character = ' ';
+  std::uint8_t attribute = 0x07;
+};
+
+// The console as a screen of cells (character and attribute), cursor and
+// current attribute. Positions are 1-based. Platform-free: backends only
+// render it. Rows are held in a ring so that a scroll costs one row.
+class Screen {
+ public:
+  Screen(int width, int height, std::uint8_t attribute);
+
+  int width() const { return width_; }
+  int height() const { return height_; }
+  int cursorColumn() const { return column_; }
+  int cursorRow() const { return row_; }
+  std::uint8_t attribute() const { return attribute_; }
+  const Cell& At(int column, int row) const;
+  // Rows changed since the counter was last read, as a counter that grows.
+  std::uint64_t changes() const { return changes_; }
+
+  // Every cell blank in the current attribute; cursor to 1,1.
+  void Clear();
+  // Foreground takes bits 0-3 and 7 of the colour; background bits 0-2 into 4-6.
+  void SetForeground(std::uint8_t colour);
+  void SetBackground(std::uint8_t colour);
+  // A position off the screen leaves the cursor where it is.
+  void MoveCursor(int column, int row);
+  // CR, LF, BEL and BS act on the cursor; every other byte fills a cell.
+  void Put(std::string_view bytes);
+  void PutByte(std::uint8_t byte);
+  // Column 1 of the next row, scrolling below the last row.
+  void NextLine();
+
+ private:
+  Cell* RowCells(int row);
+  void LineFeed();
+  void ScrollUp();
+
+  int width_;
+  int height_;
+  int column_ = 1;
+  int row_ = 1;
+  std::uint8_t attribute_;
+  int top_ = 0;  // ring index of row 1
+  std::uint64_t changes_ = 0;
+  std::vector<Cell> cells_;
+};
+
+}  // namespace tunewerk
+
+#endif  // TUNEWERK_APP_SCREEN_H_

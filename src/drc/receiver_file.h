@@ -1,0 +1,44 @@
+#ifndef TUNEWERK_DRC_RECEIVER_FILE_H_
+#define TUNEWERK_DRC_RECEIVER_FILE_H_
+
+#include <cstddef>
+#include <cstdint>
+
+#include "app/files.h"
+#include "model/channel_tables.h"
+
+namespace tunewerk {
+
+// The receiver's channel file: a copied header, then 1000 transponder slots
+// and 3000 programme slots, big-endian, and a zero fill to a fixed size.
+constexpr std::size_t kHeaderSize = 27012;
+constexpr std::uint32_t kSectionMarker = 0x00FFFFFF;
+constexpr std::size_t kTransponderRecordSize = 46;
+constexpr std::size_t kProgrammeRecordSize = 134;
+constexpr std::size_t kProgrammeSectionStart =
+    kHeaderSize + 4 + 2 + kTransponderSlots * kTransponderRecordSize + 4 + 2 + 2 + 2;  // 73,028
+// One byte past the last programme slot.
+constexpr std::size_t kReceiverFileSize =
+    kProgrammeSectionStart + kProgrammeSlots * kProgrammeRecordSize + 1;  // 475,029
+
+// Big-endian byte writers; each writes the low bits of `value`.
+void PutByte(OutputFile& out, std::uint32_t value);
+void PutWord(OutputFile& out, std::uint32_t value);
+void PutLong(OutputFile& out, std::int64_t value);
+
+// The first kHeaderSize bytes of the old file, completed with 26 when it is shorter.
+void CopyReceiverHeader(InputFile& oldFile, OutputFile& out);
+// Section marker and transponder count.
+void WriteTransponderSectionStart(OutputFile& out, std::uint16_t transponderCount);
+void WriteTransponderRecord(OutputFile& out, const TransponderEntry& transponder);
+// Zero slots from transponderCount to the last slot.
+void WriteEmptyTransponderSlots(OutputFile& out, std::uint16_t transponderCount);
+// Section marker and the three programme counts.
+void WriteProgrammeSectionStart(OutputFile& out, const ChannelTables& tables);
+void WriteProgrammeRecord(OutputFile& out, const ProgrammeEntry& programme);
+// Zero bytes from the end of the last programme record to the fixed size.
+void WriteZeroFill(OutputFile& out, std::uint16_t programmeCount);
+
+}  // namespace tunewerk
+
+#endif  // TUNEWERK_DRC_RECEIVER_FILE_H_

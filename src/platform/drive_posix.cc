@@ -1,0 +1,201 @@
+// Drive C on POSIX is the current working directory.
+#include <dirent.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <string>
+
+#include "platform/drive.h"
+#include "platform/interrupt_posix.h"
+#include "platform/system.h"
+
+namespace tunewerk {
+
+namespace {
+
+std::string PosixReason(int error) {
+  return std::strerror(error);
+}
+
+std::string TemporaryPath(std::string_view name) {
+  return ".tunewerk-" + std::string(name) + ".tmp";
+}
+
+bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+// The byte-wise smallest name in the current directory that equals `name`
+// ignoring ASCII case; empty when there is none.
+std::string FindIgnoringCase(std::string_view name) {
+  std::string best;
+  DIR* dir = opendir(".");
+  if (dir == nullptr) return best;
+  while (dirent* entry = readdir(dir)) {
+    std::string_view candidate(entry->d_name);
+    if (EqualIgnoringAsciiCase(candidate, name) && (best.empty() || candidate < best)) {
+      best = std::string(candidate);
+    }
+  }
+  closedir(dir);
+  return best;
+}
+
+class PosixReadableFile : public ReadableFile {
+ public:
+  explicit PosixReadableFile(int fd) : fd_(fd) {}
+  ~PosixReadableFile() override { close(fd_); }
+
+  bool Read(std::uint8_t* buffer, std::size_t capacity, std::size_t* got,
+            std::string* reason) override {
+    for (;;) {
+      ssize_t n = read(fd_, buffer, capacity);
+      if (n >= 0) {
+        *got = static_cast<std::size_t>(n);
+        return true;
+      }
+      if (errno != EINTR) {
+        *reason = PosixReason(errno);
+        return false;
+      }
+    }
+  }
+
+ private:
+  int fd_;
+};
+
+class PosixWritableFile : public WritableFile {
+ public:
+  explicit PosixWritableFile(int fd) : fd_(fd) {}
+  ~PosixWritableFile() override {
+    if (fd_ >= 0) close(fd_);
+  }
+
+  bool Write(const std::uint8_t* data, std::size_t size, std::string* reason) override {
+    while (size > 0) {
+      ssize_t n = write(fd_, data, size);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        *reason = PosixReason(errno);
+        return false;
+      }
+      data += n;
+      size -= static_cast<std::size_t>(n);
+    }
+    return true;
+  }
+
+  // The data is on disk before the temporary can replace an output.
+  bool Close(std::string* reason) override {
+    int fd = fd_;
+    fd_ = -1;
+    bool ok = fsync(fd) == 0 || errno == EINVAL;
+    if (!ok) *reason = PosixReason(errno);
+    if (close(fd) != 0 && ok) {
+      *reason = PosixReason(errno);
+      ok = false;
+    }
+    return ok;
+  }
+
+ private:
+  int fd_;
+};
+
+class PosixDrive : public Drive {
+ public:
+  bool OpenExisting(std::string_view name, std::unique_ptr<ReadableFile>* file, std::string* shown,
+                    std::string* reason) override {
+    std::string path(name);
+    *shown = path;
+    // Non-blocking so that a FIFO cannot hang the open; it is refused below.
+    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0 && errno == ENOENT) {
+      std::string found = FindIgnoringCase(name);
+      if (!found.empty()) {
+        *shown = found;
+        fd = open(found.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+      } else {
+        errno = ENOENT;
+      }
+    }
+    if (fd < 0) {
+      *reason = PosixReason(errno);
+      return false;
+    }
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+      *reason = S_ISDIR(info.st_mode) ? "is a directory" : "not a regular file";
+      close(fd);
+      return false;
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    *file = std::make_unique<PosixReadableFile>(fd);
+    return true;
+  }
+
+  bool CreateTemporary(std::string_view name, std::unique_ptr<WritableFile>* file,
+                       std::string* reason) override {
+    std::string path = TemporaryPath(name);
+    unlink(path.c_str());
+    // Exclusive and not through a link: the run writes nowhere but its own files.
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0) {
+      *reason = PosixReason(errno);
+      return false;
+    }
+    SetInterruptUnlink(SlotOf(name), path.c_str());
+    *file = std::make_unique<PosixWritableFile>(fd);
+    return true;
+  }
+
+  bool ReplaceWithTemporary(std::string_view name, std::string* reason) override {
+    std::string path = TemporaryPath(name);
+    if (rename(path.c_str(), std::string(name).c_str()) != 0) {
+      *reason = PosixReason(errno);
+      return false;
+    }
+    SetInterruptUnlink(SlotOf(name), nullptr);
+    return true;
+  }
+
+  void RemoveTemporary(std::string_view name) override {
+    unlink(TemporaryPath(name).c_str());
+    SetInterruptUnlink(SlotOf(name), nullptr);
+  }
+
+  std::string ShownName(std::string_view name) const override { return std::string(name); }
+
+ private:
+  int SlotOf(std::string_view name) {
+    for (int i = 0; i < kInterruptSlots; ++i) {
+      if (slots_[i] == name) return i;
+      if (slots_[i].empty()) {
+        slots_[i] = std::string(name);
+        return i;
+      }
+    }
+    return -1;
+  }
+
+  std::string slots_[kInterruptSlots];
+};
+
+}  // namespace
+
+std::unique_ptr<Drive> MakeSystemDrive() {
+  return std::make_unique<PosixDrive>();
+}
+
+}  // namespace tunewerk

@@ -1,0 +1,17 @@
+#ifndef TUNEWERK_PLATFORM_INTERRUPT_POSIX_H_
+#define TUNEWERK_PLATFORM_INTERRUPT_POSIX_H_
+
+namespace tunewerk {
+
+// What an interrupted run (SIGINT, SIGTERM, SIGHUP) undoes before it dies:
+// the temporaries it created and the terminal modes it changed.
+constexpr int kInterruptSlots = 4;
+
+// Remembers `path` in `slot` (nullptr forgets it) to be unlinked on interrupt.
+void SetInterruptUnlink(int slot, const char* path);
+// Bytes written to standard output on interrupt; nullptr for none.
+void SetInterruptRestore(const char* bytes);
+
+}  // namespace tunewerk
+
+#endif  // TUNEWERK_PLATFORM_INTERRUPT_POSIX_H_

@@ -1,0 +1,1 @@
+#include "sdx/sdx_record.h"
