@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "app/console.h"
+#include "app/dialogue.h"
 #include "app/file_error_state.h"
 #include "app/files.h"
 #include "drc/receiver_file.h"
@@ -25,10 +26,6 @@ constexpr char kTvListFileName[] = "video.txt";
 constexpr const char* kOutputNames[] = {kReceiverFileName, kListingFileName, kRadioListFileName,
                                         kTvListFileName};
 
-constexpr std::uint8_t kBlack = 0;
-constexpr std::uint8_t kLightGrey = 7;
-constexpr std::uint8_t kLightMagenta = 13;
-constexpr std::size_t kAnswerLimit = 20;
 constexpr int kImportDoneRow = 15;
 
 // Everything a run holds, allocated once at its start.
@@ -55,31 +52,7 @@ struct RunState {
   OutputFile listing;
 };
 
-void ShowBanner(Console& console) {
-  console.ClearScreen();
-  console.SetBackground(kLightMagenta);
-  console.SetForeground(kBlack);
-  console.WriteLine("Tunewerk 1.06 for Radix 3CI-Advanced by Ostervald");
-  console.SetBackground(kBlack);
-  console.SetForeground(kLightGrey);
-  console.WriteLine("Store old drc-file as 3ci.drc, SDX-list as user.sdx and vaz3er.ini in C:\\");
-  console.WriteLine("User.drc, audio.txt, video.txt and tunewerk.txt will be generated in C:\\");
-  console.WriteLine("");
-}
-
-std::string Ask(Console& console, const char* prompt) {
-  console.WriteText(prompt);
-  return console.ReadLine(kAnswerLimit);
-}
-
-void AskQuestions(Console& console, RunOptions& options) {
-  options.includeScrambled = Ask(console, "Include scrambled programmes (y=yes)? ") == "y";
-  options.includeCBand = Ask(console, "Include C-Band (y=yes)? ") == "y";
-  options.sortBySatellite = Ask(console, "Sort alphabetically by satellite (n=no)? ") != "n";
-  options.includeFeeds = Ask(console, "Include feeds & test cards (y=yes)? ") == "y";
-}
-
-// Step 14: the four outputs in one pass, each transponder's and programme's
+// The four outputs in one pass, each transponder's and programme's
 // lines written next to its receiver record.
 void GenerateFiles(RunState& run) {
   const ChannelTables& tables = run.tables;

@@ -2,20 +2,161 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <string>
+
 #include "platform/memory_drive.h"
 #include "platform/transcript.h"
 
 namespace tunewerk {
 namespace {
 
-TEST(RunTest, Smoke) {
+// A settings file listing 27 satellites at positions 0..26.
+std::string SmallSettings() {
+  std::string text = "EXCLUDE\r\nEND\r\nASTRA\r\n";
+  for (int s = 0; s < 27; ++s) text += std::to_string(s) + "\r\nname\r\n";
+  return text;
+}
+
+const char kHead[] =
+    "Tunewerk 1.06 for Radix 3CI-Advanced by Ostervald\n"
+    "Store old drc-file as 3ci.drc, SDX-list as user.sdx and vaz3er.ini in C:\\\n"
+    "User.drc, audio.txt, video.txt and tunewerk.txt will be generated in C:\\\n"
+    "\n"
+    "Include scrambled programmes (y=yes)? y\n"
+    "Include C-Band (y=yes)? y\n";
+
+class RunTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    drive.files["vaz3er.ini"] = SmallSettings();
+    drive.files["user.sdx"] = "x";
+    drive.files["3ci.drc"] = "old receiver data";
+  }
+
+  int Run(const std::string& answers) {
+    MemoryTerminal terminal(answers);
+    error.clear();
+    int status = RunTunewerk(drive, terminal, &error);
+    transcript = terminal.transcript;
+    return status;
+  }
+
+  // The drive without the inputs.
+  std::map<std::string, std::string> Outputs() const {
+    auto files = drive.files;
+    files.erase("vaz3er.ini");
+    files.erase("user.sdx");
+    files.erase("3ci.drc");
+    return files;
+  }
+
   MemoryDrive drive;
-  MemoryTerminal terminal("y\ny\n\ny\n");
+  std::string transcript;
   std::string error;
-  int status = RunTunewerk(drive, terminal, &error);
-  EXPECT_EQ(status, 1);
-  EXPECT_EQ(error, "tunewerk: cannot open vaz3er.ini: No such file or directory\n");
-  std::cout << terminal.transcript;
+};
+
+TEST_F(RunTest, ProgressLinesStandOnTheirRowsWithSorting) {
+  EXPECT_EQ(Run("y\ny\n\ny\n"), 0);
+  EXPECT_EQ(error, "");
+  EXPECT_EQ(transcript, std::string(kHead) +
+                            "Sort alphabetically by satellite (n=no)?\n"
+                            "Include feeds & test cards (y=yes)? y\n"
+                            "\n"
+                            "Reading INI\n"
+                            "INI ok. Now processing SDX-data:\n"
+                            "x\n"
+                            "\n"
+                            "\n"
+                            "...complete.\n"
+                            "sorting\n"
+                            "... complete\n"
+                            "generating files\n"
+                            "files generated successfully\n");
+}
+
+TEST_F(RunTest, ProgressLinesStandOnTheirRowsWithoutSorting) {
+  EXPECT_EQ(Run("y\ny\nn\ny\n"), 0);
+  EXPECT_EQ(transcript, std::string(kHead) +
+                            "Sort alphabetically by satellite (n=no)? n\n"
+                            "Include feeds & test cards (y=yes)? y\n"
+                            "\n"
+                            "Reading INI\n"
+                            "INI ok. Now processing SDX-data:\n"
+                            "x\n"
+                            "\n"
+                            "\n"
+                            "...complete.\n"
+                            "generating files\n"
+                            "files generated successfully\n");
+}
+
+TEST_F(RunTest, FilesAreOpenedCreatedAndReplacedInTheirOrder) {
+  EXPECT_EQ(Run("y\ny\n\ny\n"), 0);
+  std::vector<std::string> expected = {
+      "open vaz3er.ini",      "open user.sdx",     "create user.drc",  "create tunewerk.txt",
+      "open 3ci.drc",         "create audio.txt",  "create video.txt", "replace user.drc",
+      "replace tunewerk.txt", "replace audio.txt", "replace video.txt"};
+  EXPECT_EQ(drive.log, expected);
+  auto outputs = Outputs();
+  EXPECT_EQ(outputs.size(), 4u);
+  for (const char* name : {"user.drc", "tunewerk.txt", "audio.txt", "video.txt"}) {
+    EXPECT_EQ(outputs.count(name), 1u) << name;
+  }
+}
+
+// Each missing or failing file: exit 1, one stderr line, the console stops
+// where the failure happened, and every output stays as it was.
+TEST_F(RunTest, FailuresLeaveOutputsUntouched) {
+  struct Case {
+    const char* name;
+    void (*arrange)(MemoryDrive&);
+    const char* lastLine;
+    const char* error;
+  } cases[] = {
+      {"no settings", [](MemoryDrive& d) { d.files.erase("vaz3er.ini"); }, "Reading INI",
+       "tunewerk: cannot open vaz3er.ini: No such file or directory\n"},
+      {"no list", [](MemoryDrive& d) { d.files.erase("user.sdx"); },
+       "INI ok. Now processing SDX-data:",
+       "tunewerk: cannot open user.sdx: No such file or directory\n"},
+      {"no old receiver file", [](MemoryDrive& d) { d.files.erase("3ci.drc"); }, "generating files",
+       "tunewerk: cannot open 3ci.drc: No such file or directory\n"},
+      {"receiver file refused", [](MemoryDrive& d) { d.refusedCreates.push_back("user.drc"); },
+       "generating files", "tunewerk: cannot create user.drc: Permission denied\n"},
+      {"video list refused", [](MemoryDrive& d) { d.refusedCreates.push_back("video.txt"); },
+       "generating files", "tunewerk: cannot create video.txt: Permission denied\n"},
+      {"disk full", [](MemoryDrive& d) { d.writeLimit = 100000; }, "generating files",
+       "tunewerk: cannot write user.drc: No space left on device\n"},
+      {"rename refused", [](MemoryDrive& d) { d.refuseRenames = true; }, "generating files",
+       "tunewerk: cannot replace user.drc: Permission denied\n"},
+  };
+  for (const Case& c : cases) {
+    MemoryDrive d;
+    d.files = drive.files;
+    d.files["user.drc"] = "old drc";
+    d.files["audio.txt"] = "old audio";
+    auto before = d.files;
+    c.arrange(d);
+    before.erase("vaz3er.ini"), before.erase("user.sdx"), before.erase("3ci.drc");
+    MemoryTerminal terminal("y\ny\n\ny\n");
+    std::string err;
+    EXPECT_EQ(RunTunewerk(d, terminal, &err), 1) << c.name;
+    EXPECT_EQ(err, c.error) << c.name;
+    std::string last = terminal.transcript.substr(
+        terminal.transcript.rfind('\n', terminal.transcript.size() - 2) + 1);
+    EXPECT_EQ(last, std::string(c.lastLine) + "\n") << c.name;
+    auto after = d.files;
+    after.erase("vaz3er.ini"), after.erase("user.sdx"), after.erase("3ci.drc");
+    EXPECT_EQ(after, before) << c.name;
+  }
+}
+
+TEST_F(RunTest, StaleTemporariesOfAKilledRunAreRemoved) {
+  drive.files[MemoryDrive::TemporaryName("user.drc")] = "partial";
+  drive.files[MemoryDrive::TemporaryName("video.txt")] = "partial";
+  drive.files.erase("user.sdx");  // even a failing run cleans up
+  EXPECT_EQ(Run("\n\n\n\n"), 1);
+  EXPECT_TRUE(Outputs().empty());
 }
 
 }  // namespace

@@ -1,1 +1,152 @@
-exit 0
+#!/bin/sh
+# End-to-end tests of the real binary on a drive in a temporary directory.
+#
+# Usage: run_e2e.sh PROGRAM [--update]
+#   PROGRAM   the tunewerk binary; a name ending in .exe runs under wine, with
+#             drive C at $WINEPREFIX/drive_c (a fresh prefix is made when
+#             WINEPREFIX is unset).
+#   --update  rewrites the expected files instead of comparing.
+set -u
+program=$1
+update=${2:-}
+here=$(cd "$(dirname "$0")" && pwd)
+expected=$here/expected
+example=$here/../../examples/drive-c
+failures=0
+passes=0
+
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+
+case $program in
+*.exe)
+  if [ -z "${WINEPREFIX:-}" ]; then
+    WINEPREFIX=$scratch/wineprefix
+    export WINEPREFIX
+  fi
+  export WINEDEBUG=-all
+  wine=$(command -v wine64 || command -v wine)
+  "$wine" cmd /c exit >/dev/null 2>&1 || true   # creates the prefix
+  drive=$WINEPREFIX/drive_c
+  run() { (cd "$drive" && "$wine" "$program" "$@"); }
+  ;;
+*)
+  drive=$scratch/drive
+  mkdir -p "$drive"
+  run() { (cd "$drive" && "$program" "$@"); }
+  ;;
+esac
+
+outputs="user.drc tunewerk.txt audio.txt video.txt"
+inputs="user.sdx vaz3er.ini 3ci.drc"
+
+fail() {
+  echo "FAIL: $1: $2"
+  failures=$((failures + 1))
+}
+pass() { passes=$((passes + 1)); }
+
+# Empties the drive of everything this suite puts there.
+clean_drive() {
+  for f in $outputs $inputs USER.SDX User.Sdx 3CI.DRC other.txt; do
+    rm -rf "${drive:?}/$f"
+  done
+  rm -f "$drive"/.tunewerk-*
+}
+
+load_example() {
+  clean_drive
+  cp "$example/user.sdx" "$example/vaz3er.ini" "$example/3ci.drc" "$drive/"
+}
+
+# Runs with the answers on stdin; console to $scratch/console.txt, stderr to
+# $scratch/stderr.txt, exit status in $status.
+run_with() {
+  printf "$1" | run >"$scratch/console.txt" 2>"$scratch/stderr.txt"
+  status=$?
+}
+
+# Compares (or with --update, stores) a produced file with the expected one.
+check_file() {
+  name=$1 produced=$2 want=$expected/$1
+  if [ "$update" = --update ]; then
+    mkdir -p "$(dirname "$want")"
+    cp "$produced" "$want"
+  elif ! cmp -s "$produced" "$want"; then
+    fail "$name" "differs from the expected file"
+    return
+  fi
+  pass
+}
+
+check_status() {
+  if [ "$status" -ne "$2" ]; then fail "$1" "exit status $status, expected $2"; else pass; fi
+}
+
+# Lists the drive's files with checksums (the wine prefix's own dirs left out).
+drive_state() {
+  (cd "$drive" && for f in $outputs $inputs other.txt .tunewerk-*; do
+    [ -e "$f" ] && cksum "$f"
+  done) 2>/dev/null
+}
+
+golden_run() {
+  case_name=$1 answers=$2
+  load_example
+  run_with "$answers"
+  check_status "$case_name" 0
+  check_file "$case_name/console.txt" "$scratch/console.txt"
+  for f in $outputs; do check_file "$case_name/$f" "$drive/$f"; done
+  if [ -s "$scratch/stderr.txt" ]; then fail "$case_name" "wrote to stderr"; else pass; fi
+  if ls -a "$drive" | grep -q '^\.tunewerk-'; then fail "$case_name" "left a temporary"; else pass; fi
+}
+
+golden_run example-sorted 'y\nn\n\ny\n'
+golden_run example-unsorted 'y\nn\nn\ny\n'
+golden_run example-all 'y\ny\n\ny\n'
+
+# A missing input: exit 1, one stderr line, outputs as they were.
+missing_run() {
+  case_name=$1 missing=$2
+  load_example
+  rm -f "$drive/$missing"
+  printf 'old listing\r\n' >"$drive/tunewerk.txt"
+  printf 'unrelated\n' >"$drive/other.txt"
+  before=$(drive_state)
+  run_with 'y\nn\n\ny\n'
+  check_status "$case_name" 1
+  check_file "$case_name/console.txt" "$scratch/console.txt"
+  check_file "$case_name/stderr.txt" "$scratch/stderr.txt"
+  after=$(drive_state)
+  if [ "$before" != "$after" ]; then fail "$case_name" "the drive changed"; else pass; fi
+}
+
+missing_run missing-settings vaz3er.ini
+missing_run missing-list user.sdx
+missing_run missing-old-receiver-file 3ci.drc
+
+# Inputs are found whatever the case of their names.
+load_example
+mv "$drive/user.sdx" "$drive/USER.SDX"
+mv "$drive/3ci.drc" "$drive/3CI.DRC"
+run_with 'y\nn\n\ny\n'
+check_status upper-case-inputs 0
+check_file example-sorted/user.drc "$drive/user.drc"
+
+# Command line: nothing touched by --help, --version or a wrong argument.
+for args in --help --version --bogus extra; do
+  load_example
+  before=$(drive_state)
+  run $args >"$scratch/stdout.txt" 2>"$scratch/stderr.txt" </dev/null
+  status=$?
+  case $args in
+  --help | --version) check_status "$args" 0; check_file "command-line/$args.txt" "$scratch/stdout.txt" ;;
+  *) check_status "$args" 2; if [ -s "$scratch/stderr.txt" ]; then pass; else fail "$args" "no message"; fi ;;
+  esac
+  after=$(drive_state)
+  if [ "$before" != "$after" ]; then fail "$args" "the drive changed"; else pass; fi
+done
+
+clean_drive
+echo "e2e: $passes passed, $failures failed"
+[ "$failures" -eq 0 ]

@@ -1,0 +1,40 @@
+#include "app/dialogue.h"
+
+#include <string>
+
+namespace tunewerk {
+
+namespace {
+
+constexpr std::uint8_t kBlack = 0;
+constexpr std::uint8_t kLightGrey = 7;
+constexpr std::uint8_t kLightMagenta = 13;  // the background keeps bits 0-2: magenta
+constexpr std::size_t kAnswerLimit = 20;
+
+std::string Ask(Console& console, const char* prompt) {
+  console.WriteText(prompt);
+  return console.ReadLine(kAnswerLimit);
+}
+
+}  // namespace
+
+void ShowBanner(Console& console) {
+  console.ClearScreen();
+  console.SetBackground(kLightMagenta);
+  console.SetForeground(kBlack);
+  console.WriteLine("Tunewerk 1.06 for Radix 3CI-Advanced by Ostervald");
+  console.SetBackground(kBlack);
+  console.SetForeground(kLightGrey);
+  console.WriteLine("Store old drc-file as 3ci.drc, SDX-list as user.sdx and vaz3er.ini in C:\\");
+  console.WriteLine("User.drc, audio.txt, video.txt and tunewerk.txt will be generated in C:\\");
+  console.WriteLine("");
+}
+
+void AskQuestions(Console& console, RunOptions& options) {
+  options.includeScrambled = Ask(console, "Include scrambled programmes (y=yes)? ") == "y";
+  options.includeCBand = Ask(console, "Include C-Band (y=yes)? ") == "y";
+  options.sortBySatellite = Ask(console, "Sort alphabetically by satellite (n=no)? ") != "n";
+  options.includeFeeds = Ask(console, "Include feeds & test cards (y=yes)? ") == "y";
+}
+
+}  // namespace tunewerk

@@ -1,0 +1,107 @@
+#include "app/dialogue.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/memory_drive.h"
+#include "platform/transcript.h"
+
+namespace tunewerk {
+namespace {
+
+RunOptions AnswerAll(const std::string& input, std::string* transcript = nullptr) {
+  MemoryTerminal terminal(input);
+  FileErrorState state;
+  Console console(terminal, state);
+  RunOptions options;
+  AskQuestions(console, options);
+  console.Finish();
+  if (transcript) *transcript = terminal.transcript;
+  return options;
+}
+
+TEST(DialogueTest, OnlyTheExactLetterCounts) {
+  struct Case {
+    const char* answer;
+    bool yes;  // questions 1, 2 and 4
+    bool sort;
+  } cases[] = {
+      {"y", true, true},
+      {"Y", false, true},
+      {"yes", false, true},
+      {"y ", false, true},
+      {" y", false, true},
+      {"", false, true},
+      {"n", false, false},
+      {"N", false, true},
+      {"no", false, true},
+      {"y\r", true, true},    // CR LF line end
+      {"n\r", false, false},  //
+      {"y\b", false, true},   // a typed backspace is kept
+      {"yyyyyyyyyyyyyyyyyyyyyyyyy", false, true},
+  };
+  for (const Case& c : cases) {
+    std::string line = std::string(c.answer) + "\n";
+    RunOptions options = AnswerAll(line + line + line + line);
+    EXPECT_EQ(options.includeScrambled, c.yes) << c.answer;
+    EXPECT_EQ(options.includeCBand, c.yes) << c.answer;
+    EXPECT_EQ(options.sortBySatellite, c.sort) << c.answer;
+    EXPECT_EQ(options.includeFeeds, c.yes) << c.answer;
+  }
+}
+
+TEST(DialogueTest, EachAnswerSetsItsOwnOption) {
+  RunOptions options = AnswerAll("n\ny\nn\ny\n");
+  EXPECT_FALSE(options.includeScrambled);
+  EXPECT_TRUE(options.includeCBand);
+  EXPECT_FALSE(options.sortBySatellite);
+  EXPECT_TRUE(options.includeFeeds);
+}
+
+TEST(DialogueTest, RestOfALongAnswerNeverReachesTheNextQuestion) {
+  // 25 characters: the first 20 are compared, the last five ("yyyyy") dropped.
+  RunOptions options = AnswerAll("xxxxxxxxxxxxxxxxxxxxyyyyy\ny\nn\ny\n");
+  EXPECT_FALSE(options.includeScrambled);
+  EXPECT_TRUE(options.includeCBand);
+  EXPECT_FALSE(options.sortBySatellite);
+  EXPECT_TRUE(options.includeFeeds);
+}
+
+TEST(DialogueTest, EndOfInputGivesEmptyAnswers) {
+  RunOptions options = AnswerAll("y");  // no line end at all
+  EXPECT_TRUE(options.includeScrambled);
+  EXPECT_FALSE(options.includeCBand);
+  EXPECT_TRUE(options.sortBySatellite);
+  EXPECT_FALSE(options.includeFeeds);
+}
+
+TEST(DialogueTest, AnswersAreEchoedAfterThePromptOneRowEach) {
+  std::string transcript;
+  AnswerAll("y\r\nno\n\nabcdefghijklmnopqrstuvwxyz\n", &transcript);
+  EXPECT_EQ(transcript,
+            "Include scrambled programmes (y=yes)? y\n"
+            "Include C-Band (y=yes)? no\n"
+            "Sort alphabetically by satellite (n=no)?\n"
+            "Include feeds & test cards (y=yes)? abcdefghijklmnopqrstuvwxyz\n");
+}
+
+TEST(DialogueTest, BannerTakesTheMagentaBackgroundOnlyOnItsOwnCharacters) {
+  MemoryTerminal terminal("");
+  FileErrorState state;
+  Console console(terminal, state);
+  ShowBanner(console);
+  const Screen& screen = console.screen();
+  const std::string banner = "Tunewerk 1.06 for Radix 3CI-Advanced by Ostervald";
+  for (int column = 1; column <= screen.width(); ++column) {
+    std::uint8_t expected = column <= static_cast<int>(banner.size()) ? 0x50 : 0x07;
+    EXPECT_EQ(screen.At(column, 1).attribute, expected) << column;
+  }
+  EXPECT_EQ(screen.At(1, 2).attribute, 0x07);
+  EXPECT_EQ(screen.attribute(), 0x07);
+  EXPECT_EQ(screen.cursorRow(), 5);
+  EXPECT_EQ(screen.cursorColumn(), 1);
+}
+
+}  // namespace
+}  // namespace tunewerk

@@ -1,0 +1,220 @@
+#include "app/files.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/console.h"
+#include "platform/memory_drive.h"
+#include "platform/transcript.h"
+
+namespace tunewerk {
+namespace {
+
+class FilesTest : public testing::Test {
+ protected:
+  MemoryDrive drive;
+  FileErrorState state;
+};
+
+TEST_F(FilesTest, ReadPastTheEndYieldsCtrlZWithoutError) {
+  drive.files["a"] = std::string(
+      "x\x1a"
+      "y",
+      3);
+  InputFile in(drive, state);
+  in.Open("a");
+  EXPECT_EQ(in.ReadByte(), 'x');
+  EXPECT_EQ(in.ReadByte(), 26);  // a 26 in the file is an ordinary byte here
+  EXPECT_EQ(in.ReadByte(), 'y');
+  EXPECT_EQ(in.ReadByte(), 26);
+  EXPECT_EQ(in.ReadByte(), 26);
+  EXPECT_FALSE(state.failed());
+}
+
+TEST_F(FilesTest, TextReadingStopsAtCtrlZWithoutAdvancing) {
+  drive.files["a"] = std::string(
+      "x\x1a"
+      "y",
+      3);
+  InputFile in(drive, state);
+  in.Open("a");
+  EXPECT_FALSE(in.AtTextEnd());
+  EXPECT_EQ(in.ReadTextByte(), 'x');
+  EXPECT_TRUE(in.AtTextEnd());
+  EXPECT_EQ(in.ReadTextByte(), 26);
+  EXPECT_EQ(in.ReadTextByte(), 26);
+  EXPECT_TRUE(in.AtTextEnd());
+  EXPECT_FALSE(state.failed());
+}
+
+TEST_F(FilesTest, EmptyFileIsAtItsEnd) {
+  drive.files["a"] = "";
+  InputFile in(drive, state);
+  in.Open("a");
+  EXPECT_TRUE(in.AtTextEnd());
+  EXPECT_EQ(in.ReadTextByte(), 26);
+}
+
+TEST_F(FilesTest, ReadsAcrossBufferBoundaries) {
+  std::string content(200000, '\0');
+  for (std::size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 7 % 251);
+  drive.files["a"] = content;
+  InputFile in(drive, state);
+  in.Open("a");
+  std::string read;
+  for (std::size_t i = 0; i < content.size(); ++i) read.push_back(static_cast<char>(in.ReadByte()));
+  EXPECT_EQ(read, content);
+  EXPECT_EQ(in.ReadByte(), 26);
+}
+
+// Each way into the error state, and the words kept for the exit message.
+TEST_F(FilesTest, EachFailureEntersTheErrorState) {
+  struct Case {
+    const char* name;
+    void (*arrange)(MemoryDrive&);
+    void (*act)(MemoryDrive&, FileErrorState&);
+    const char* message;
+  } cases[] = {
+      {"missing input", [](MemoryDrive&) {},
+       [](MemoryDrive& d, FileErrorState& s) { InputFile(d, s).Open("user.sdx"); },
+       "cannot open user.sdx: No such file or directory"},
+      {"failing read",
+       [](MemoryDrive& d) {
+         d.files["user.sdx"] = "abc";
+         d.failingReads["user.sdx"] = 0;
+       },
+       [](MemoryDrive& d, FileErrorState& s) {
+         InputFile in(d, s);
+         in.Open("user.sdx");
+         in.ReadByte();
+       },
+       "cannot read user.sdx: Input/output error"},
+      {"refused create", [](MemoryDrive& d) { d.refusedCreates.push_back("user.drc"); },
+       [](MemoryDrive& d, FileErrorState& s) { OutputFile(d, s).Create("user.drc"); },
+       "cannot create user.drc: Permission denied"},
+      {"failing write", [](MemoryDrive& d) { d.writeLimit = 10; },
+       [](MemoryDrive& d, FileErrorState& s) {
+         OutputFile out(d, s);
+         out.Create("user.drc");
+         out.WriteRepeated(0, 11);
+         out.Close();
+       },
+       "cannot write user.drc: No space left on device"},
+      {"failing rename", [](MemoryDrive& d) { d.refuseRenames = true; },
+       [](MemoryDrive& d, FileErrorState& s) {
+         OutputFile out(d, s);
+         out.Create("audio.txt");
+         out.Close();
+         out.Commit();
+       },
+       "cannot replace audio.txt: Permission denied"},
+  };
+  for (const Case& c : cases) {
+    MemoryDrive d;
+    FileErrorState s;
+    c.arrange(d);
+    c.act(d, s);
+    EXPECT_TRUE(s.failed()) << c.name;
+    EXPECT_EQ(s.message(), c.message) << c.name;
+  }
+}
+
+TEST_F(FilesTest, OnlyTheFirstFailureIsKept) {
+  InputFile(drive, state).Open("one");
+  InputFile(drive, state).Open("two");
+  EXPECT_EQ(state.message(), "cannot open one: No such file or directory");
+}
+
+TEST_F(FilesTest, InTheErrorStateEveryFileOperationDoesNothing) {
+  drive.files["in"] = "abc";
+  InputFile opened(drive, state);
+  opened.Open("in");
+  OutputFile created(drive, state);
+  created.Create("out");
+  created.Write("before");
+
+  state.Enter("earlier failure");
+
+  EXPECT_EQ(opened.ReadByte(), 0);
+  EXPECT_EQ(opened.ReadTextByte(), 0);
+  EXPECT_TRUE(opened.AtTextEnd());
+  InputFile later(drive, state);
+  later.Open("in");
+  EXPECT_EQ(later.ReadByte(), 0);
+  EXPECT_TRUE(later.AtTextEnd());
+
+  created.Write("after");
+  created.PutByte('x');
+  created.Close();
+  created.Commit();
+  OutputFile laterOut(drive, state);
+  laterOut.Create("other");
+  laterOut.Write("x");
+  laterOut.Close();
+
+  EXPECT_EQ(drive.files.count("out"), 0u);
+  EXPECT_EQ(drive.files.count(MemoryDrive::TemporaryName("other")), 0u);
+  EXPECT_EQ(drive.files[MemoryDrive::TemporaryName("out")], "");  // nothing was flushed
+  EXPECT_EQ(state.message(), "earlier failure");
+}
+
+TEST_F(FilesTest, ConsoleTextStopsInTheErrorStateButCursorAndColoursAct) {
+  MemoryTerminal terminal("");
+  Console console(terminal, state);
+  console.ClearScreen();
+  console.WriteLine("shown");
+  state.Enter("failure");
+  console.WriteLine("hidden");
+  console.WriteText("hidden");
+  console.MoveCursor(5, 7);
+  console.SetBackground(13);
+  console.SetForeground(0);
+  EXPECT_EQ(console.screen().cursorColumn(), 5);
+  EXPECT_EQ(console.screen().cursorRow(), 7);
+  EXPECT_EQ(console.screen().attribute(), 0x50);
+  console.Finish();
+  EXPECT_EQ(terminal.transcript, "shown\n");
+}
+
+TEST_F(FilesTest, CommitReplacesOnlyAfterSuccessAndDiscardLeavesOldFile) {
+  drive.files["user.drc"] = "old";
+  {
+    OutputFile out(drive, state);
+    out.Create("user.drc");
+    out.Write("new");
+    out.Close();
+    EXPECT_EQ(drive.files["user.drc"], "old");
+    out.Discard();
+  }
+  EXPECT_EQ(drive.files["user.drc"], "old");
+  EXPECT_EQ(drive.files.size(), 1u);
+  OutputFile out(drive, state);
+  out.Create("user.drc");
+  out.Write("new");
+  out.Close();
+  out.Commit();
+  out.Discard();
+  EXPECT_EQ(drive.files["user.drc"], "new");
+  EXPECT_EQ(drive.files.size(), 1u);
+}
+
+TEST_F(FilesTest, LargeWritesArriveWhole) {
+  OutputFile out(drive, state);
+  out.Create("big");
+  std::string expected;
+  for (int i = 0; i < 50000; ++i) {
+    out.PutByte(static_cast<std::uint8_t>(i));
+    expected.push_back(static_cast<char>(i));
+  }
+  out.WriteRepeated(7, 100000);
+  expected.append(100000, '\x07');
+  out.WriteLine("end");
+  expected += "end\r\n";
+  out.Close();
+  out.Commit();
+  EXPECT_EQ(drive.files["big"], expected);
+}
+
+}  // namespace
+}  // namespace tunewerk
