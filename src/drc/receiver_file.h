@@ -21,7 +21,8 @@ constexpr std::size_t kProgrammeSectionStart =
 constexpr std::size_t kReceiverFileSize =
     kProgrammeSectionStart + kProgrammeSlots * kProgrammeRecordSize + 1;  // 475,029
 
-// Big-endian byte writers; each writes the low bits of `value`.
+// Big-endian byte writers; each writes the low bits of `value` (so a negative
+// long goes out in two's complement).
 void PutByte(OutputFile& out, std::uint32_t value);
 void PutWord(OutputFile& out, std::uint32_t value);
 void PutLong(OutputFile& out, std::int64_t value);
@@ -30,11 +31,13 @@ void PutLong(OutputFile& out, std::int64_t value);
 void CopyReceiverHeader(InputFile& oldFile, OutputFile& out);
 // Section marker and transponder count.
 void WriteTransponderSectionStart(OutputFile& out, std::uint16_t transponderCount);
+// 46 bytes; a name shorter than 14 is filled with blanks.
 void WriteTransponderRecord(OutputFile& out, const TransponderEntry& transponder);
 // Zero slots from transponderCount to the last slot.
 void WriteEmptyTransponderSlots(OutputFile& out, std::uint16_t transponderCount);
 // Section marker and the three programme counts.
 void WriteProgrammeSectionStart(OutputFile& out, const ChannelTables& tables);
+// 134 bytes; a name shorter than 20 and tags shorter than 3 are filled with blanks.
 void WriteProgrammeRecord(OutputFile& out, const ProgrammeEntry& programme);
 // Zero bytes from the end of the last programme record to the fixed size.
 void WriteZeroFill(OutputFile& out, std::uint16_t programmeCount);

@@ -1,0 +1,315 @@
+#include "drc/receiver_file.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <initializer_list>
+#include <memory>
+#include <string>
+
+#include "app/file_error_state.h"
+#include "app/files.h"
+#include "model/channel_tables.h"
+#include "platform/memory_drive.h"
+
+namespace tunewerk {
+namespace {
+
+std::string Bytes(std::initializer_list<int> values) {
+  std::string bytes;
+  for (int value : values) bytes.push_back(static_cast<char>(value));
+  return bytes;
+}
+
+// What `write` puts into a fresh user.drc.
+std::string Written(const std::function<void(OutputFile&)>& write) {
+  MemoryDrive drive;
+  FileErrorState state;
+  OutputFile out(drive, state);
+  out.Create("user.drc");
+  write(out);
+  out.Close();
+  out.Commit();
+  EXPECT_FALSE(state.failed()) << state.message();
+  return drive.files["user.drc"];
+}
+
+TEST(ReceiverFileTest, ByteWritersAreBigEndianLowBits) {
+  struct Case {
+    const char* name;
+    std::function<void(OutputFile&)> write;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"byte keeps low 8 bits", [](OutputFile& o) { PutByte(o, 0x1FF); }, Bytes({0xFF})},
+      {"word high byte first", [](OutputFile& o) { PutWord(o, 0x1234); }, Bytes({0x12, 0x34})},
+      {"word keeps low 16 bits", [](OutputFile& o) { PutWord(o, 0x12345); }, Bytes({0x23, 0x45})},
+      {"long section marker", [](OutputFile& o) { PutLong(o, 16777215); },
+       Bytes({0x00, 0xFF, 0xFF, 0xFF})},
+      {"long 1,197,000", [](OutputFile& o) { PutLong(o, 1197000); },
+       Bytes({0x00, 0x12, 0x43, 0xC8})},
+      {"long largest", [](OutputFile& o) { PutLong(o, 4294967295); },
+       Bytes({0xFF, 0xFF, 0xFF, 0xFF})},
+      {"negative long two's complement", [](OutputFile& o) { PutLong(o, -100); },
+       Bytes({0xFF, 0xFF, 0xFF, 0x9C})},
+      {"negative largest magnitude", [](OutputFile& o) { PutLong(o, -2147483648LL); },
+       Bytes({0x80, 0x00, 0x00, 0x00})},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Written(c.write), c.expected) << c.name;
+}
+
+TransponderEntry SampleTransponder() {
+  TransponderEntry t;
+  t.satNumber = 3;
+  t.polBand = 195;
+  t.tpCode = 1057;
+  t.frequency = 1197000;
+  t.symbolRate = 27500;
+  t.tvCount = 5;
+  t.radioCount = 2;
+  t.tpName.Assign("SAMPLE TP NAME");
+  return t;
+}
+
+TEST(ReceiverFileTest, TransponderRecordLayout) {
+  std::string record =
+      Written([](OutputFile& o) { WriteTransponderRecord(o, SampleTransponder()); });
+  std::string expected = Bytes({3,    195,  0,    0,    0x04, 0x21, 0,    0,     //
+                                0x00, 0x10, 0x2C, 0xA0, 0x00, 0x12, 0x43, 0xC8,  //
+                                0x00, 0x29, 0xF6, 0x30, 0x00, 0x12, 0x43, 0xC8,  //
+                                0x00, 0x29, 0xF6, 0x30, 7,    5,    2,    1}) +
+                         "SAMPLE TP NAME";
+  EXPECT_EQ(record, expected);
+}
+
+TEST(ReceiverFileTest, TransponderOscillatorFrequencyAndCounts) {
+  struct Case {
+    const char* name;
+    std::int32_t frequency;
+    std::uint8_t tvCount;
+    std::uint8_t radioCount;
+    std::string oscillatorAndFrequency;  // offsets 8..15
+    std::string counts;                  // offsets 28..30
+  };
+  const Case cases[] = {
+      {"low band", 1172250, 5, 2, Bytes({0x00, 0x0E, 0xE0, 0x98, 0x00, 0x11, 0xE3, 0x1A}),
+       Bytes({7, 5, 2})},
+      {"band edge is low", 1175000, 0, 1, Bytes({0x00, 0x0E, 0xE0, 0x98, 0x00, 0x11, 0xED, 0xD8}),
+       Bytes({1, 0, 1})},
+      {"just above edge is high", 1175001, 1, 0,
+       Bytes({0x00, 0x10, 0x2C, 0xA0, 0x00, 0x11, 0xED, 0xD9}), Bytes({1, 1, 0})},
+      {"C band uses the low oscillator", 400000, 0, 0,
+       Bytes({0x00, 0x0E, 0xE0, 0x98, 0x00, 0x06, 0x1A, 0x80}), Bytes({0, 0, 0})},
+      {"negative frequency", -5, 0, 0, Bytes({0x00, 0x0E, 0xE0, 0x98, 0xFF, 0xFF, 0xFF, 0xFB}),
+       Bytes({0, 0, 0})},
+      {"count sum modulo 256", 1197000, 200, 100,
+       Bytes({0x00, 0x10, 0x2C, 0xA0, 0x00, 0x12, 0x43, 0xC8}), Bytes({44, 200, 100})},
+      {"count sum 510", 1197000, 255, 255, Bytes({0x00, 0x10, 0x2C, 0xA0, 0x00, 0x12, 0x43, 0xC8}),
+       Bytes({254, 255, 255})},
+  };
+  for (const Case& c : cases) {
+    TransponderEntry t = SampleTransponder();
+    t.frequency = c.frequency;
+    t.tvCount = c.tvCount;
+    t.radioCount = c.radioCount;
+    std::string record = Written([&](OutputFile& o) { WriteTransponderRecord(o, t); });
+    ASSERT_EQ(record.size(), kTransponderRecordSize) << c.name;
+    EXPECT_EQ(record.substr(8, 8), c.oscillatorAndFrequency) << c.name;
+    EXPECT_EQ(record.substr(20, 4), record.substr(12, 4)) << c.name;
+    EXPECT_EQ(record.substr(28, 3), c.counts) << c.name;
+  }
+}
+
+TEST(ReceiverFileTest, SymbolRateTimesHundred) {
+  TransponderEntry t = SampleTransponder();
+  t.symbolRate = 65535;  // "-0001" in the list
+  std::string record = Written([&](OutputFile& o) { WriteTransponderRecord(o, t); });
+  EXPECT_EQ(record.substr(16, 4), Bytes({0x00, 0x63, 0xFF, 0x9C}));  // 6,553,500
+  EXPECT_EQ(record.substr(24, 4), record.substr(16, 4));
+}
+
+TEST(ReceiverFileTest, ShortTransponderNameIsFilledWithBlanks) {
+  TransponderEntry t = SampleTransponder();
+  t.tpName.Assign("AB\r");
+  std::string record = Written([&](OutputFile& o) { WriteTransponderRecord(o, t); });
+  ASSERT_EQ(record.size(), kTransponderRecordSize);
+  EXPECT_EQ(record.substr(32), "AB\r           ");
+}
+
+ProgrammeEntry SampleProgramme(int streams) {
+  ProgrammeEntry p;
+  p.tpIndex = 998;
+  p.sid = 28006;
+  p.scrambled = 255;
+  p.pcrPid = 255;
+  p.videoPid = 511;
+  p.audioCount = static_cast<std::uint8_t>(streams);
+  for (int k = 0; k < streams; ++k) {
+    p.audioPid[k] = static_cast<std::uint16_t>(0x100 + k);
+    p.audioLang[k].Assign(std::string("l") + static_cast<char>('a' + k) + "x");
+  }
+  p.displayName.Assign("Sample Channel  192 ");
+  return p;
+}
+
+TEST(ReceiverFileTest, ProgrammeRecordLayout) {
+  struct Case {
+    int streams;
+    const char* tags;
+  };
+  const Case cases[] = {
+      {1, "laxlax"},
+      {3, "laxlaxlbxlbxlcxlcx"},
+      {10, "laxlaxlbxlbxlcxlcxldxldxlexlexlfxlfxlgxlgxlhxlhxlixlixljxljx"},
+  };
+  for (const Case& c : cases) {
+    std::string record =
+        Written([&](OutputFile& o) { WriteProgrammeRecord(o, SampleProgramme(c.streams)); });
+    ASSERT_EQ(record.size(), kProgrammeRecordSize) << c.streams;
+    EXPECT_EQ(record.substr(0, 14),
+              Bytes({0x03, 0xE6, 0, 0, 0x6D, 0x66, 255, 0, c.streams, 0, 0x00, 0xFF, 0x01, 0xFF}))
+        << c.streams;
+    std::string pids;
+    for (int k = 0; k < c.streams; ++k) pids += Bytes({0x01, k});
+    pids += std::string(2 * (20 - c.streams), '\0');
+    EXPECT_EQ(record.substr(14, 40), pids) << c.streams;
+    EXPECT_EQ(record.substr(54, 20), "Sample Channel  192 ") << c.streams;
+    std::string tags = std::string(c.tags) + std::string(6 * (10 - c.streams), '\0');
+    EXPECT_EQ(record.substr(74), tags) << c.streams;
+  }
+}
+
+TEST(ReceiverFileTest, ShortProgrammeTextsAreFilledWithBlanks) {
+  ProgrammeEntry p = SampleProgramme(2);
+  p.displayName.Assign("Short");
+  p.audioLang[0].Assign("de");
+  p.audioLang[1].Clear();
+  std::string record = Written([&](OutputFile& o) { WriteProgrammeRecord(o, p); });
+  ASSERT_EQ(record.size(), kProgrammeRecordSize);
+  EXPECT_EQ(record.substr(54, 20), "Short               ");
+  EXPECT_EQ(record.substr(74, 12), "de de       ");
+  EXPECT_EQ(record.substr(86), std::string(48, '\0'));
+}
+
+// An old file with the bytes 10, 13 and 26 at its start, middle and end.
+std::string OldFile(std::size_t size) {
+  std::string bytes(size, '\0');
+  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 7 + 3) % 256);
+  for (std::size_t at : {std::size_t{0}, size / 2, size - 3}) {
+    if (size < 3 || at > size - 3) continue;
+    bytes[at] = 10;
+    bytes[at + 1] = 13;
+    bytes[at + 2] = 26;
+  }
+  return bytes;
+}
+
+TEST(ReceiverFileTest, HeaderIsCopiedAndCompletedWith26) {
+  for (std::size_t size : {0, 1, 100, 27011, 27012, 27013, 40000}) {
+    MemoryDrive drive;
+    drive.files["3ci.drc"] = OldFile(size);
+    FileErrorState state;
+    InputFile old(drive, state);
+    OutputFile out(drive, state);
+    out.Create("user.drc");
+    old.Open("3ci.drc");
+    CopyReceiverHeader(old, out);
+    out.Close();
+    out.Commit();
+    ASSERT_FALSE(state.failed()) << state.message();
+    std::string expected = OldFile(size).substr(0, kHeaderSize);
+    expected.append(kHeaderSize - expected.size(), '\x1A');
+    EXPECT_EQ(drive.files["user.drc"], expected) << size;
+  }
+}
+
+// Writes a whole receiver file the way the output phase does.
+std::string WholeFile(const ChannelTables& tables, const std::string& oldFile) {
+  MemoryDrive drive;
+  drive.files["3ci.drc"] = oldFile;
+  FileErrorState state;
+  InputFile old(drive, state);
+  OutputFile out(drive, state);
+  out.Create("user.drc");
+  old.Open("3ci.drc");
+  CopyReceiverHeader(old, out);
+  WriteTransponderSectionStart(out, tables.transponderCount);
+  for (int i = 0; i < tables.transponderCount; ++i) {
+    WriteTransponderRecord(out, tables.transponders[i]);
+  }
+  WriteEmptyTransponderSlots(out, tables.transponderCount);
+  WriteProgrammeSectionStart(out, tables);
+  for (int p = 1; p <= tables.programmeCount; ++p) WriteProgrammeRecord(out, tables.programmes[p]);
+  WriteZeroFill(out, tables.programmeCount);
+  out.Close();
+  out.Commit();
+  EXPECT_FALSE(state.failed()) << state.message();
+  return drive.files["user.drc"];
+}
+
+std::uint32_t WordAt(const std::string& file, std::size_t offset) {
+  return static_cast<std::uint8_t>(file[offset]) << 8 | static_cast<std::uint8_t>(file[offset + 1]);
+}
+
+TEST(ReceiverFileTest, FileHasFixedSizeAndLayoutForAnyCounts) {
+  constexpr std::size_t kTransponderSection = kHeaderSize + 4 + 2;
+  struct Case {
+    std::uint16_t transponders;
+    std::uint16_t tv;
+    std::uint16_t radio;
+  };
+  const Case cases[] = {{0, 0, 0}, {1, 1, 0}, {999, 0, 1}, {999, 2000, 999}, {3, 1, 2}};
+  for (const Case& c : cases) {
+    auto tables = std::make_unique<ChannelTables>();
+    tables->transponderCount = c.transponders;
+    for (int i = 0; i < c.transponders; ++i) tables->transponders[i] = SampleTransponder();
+    tables->programmeCount = static_cast<std::uint16_t>(c.tv + c.radio);
+    tables->tvProgrammeCount = c.tv;
+    tables->radioProgrammeCount = c.radio;
+    for (int p = 1; p <= tables->programmeCount; ++p) {
+      tables->programmes[p] = SampleProgramme(p % 10 + 1);
+      tables->programmes[p].sid = static_cast<std::uint16_t>(p);
+    }
+    int n = tables->programmeCount;
+    SCOPED_TRACE(testing::Message() << "T=" << c.transponders << " N=" << n);
+
+    std::string file = WholeFile(*tables, "");
+    ASSERT_EQ(file.size(), kReceiverFileSize);
+    EXPECT_EQ(file.substr(0, kHeaderSize), std::string(kHeaderSize, '\x1A'));
+    EXPECT_EQ(file.substr(kHeaderSize, 4), Bytes({0, 0xFF, 0xFF, 0xFF}));
+    EXPECT_EQ(WordAt(file, kHeaderSize + 4), c.transponders);
+    std::size_t emptySlots = kTransponderSection + c.transponders * kTransponderRecordSize;
+    if (c.transponders > 0) {
+      EXPECT_EQ(file.substr(emptySlots - kTransponderRecordSize, 32), Written([](OutputFile& o) {
+                                                                        WriteTransponderRecord(
+                                                                            o, SampleTransponder());
+                                                                      }).substr(0, 32));
+    }
+    EXPECT_EQ(file.substr(emptySlots, 73018 - emptySlots), std::string(73018 - emptySlots, '\0'));
+    EXPECT_EQ(file.substr(73018, 4), Bytes({0, 0xFF, 0xFF, 0xFF}));
+    EXPECT_EQ(WordAt(file, 73022), n);
+    EXPECT_EQ(WordAt(file, 73024), c.tv);
+    EXPECT_EQ(WordAt(file, 73026), c.radio);
+    if (n > 0) {
+      std::size_t last = kProgrammeSectionStart + (n - 1) * kProgrammeRecordSize;
+      EXPECT_EQ(WordAt(file, last + 4), n) << "the last programme in its slot";
+    }
+    std::size_t fill = kProgrammeSectionStart + n * kProgrammeRecordSize;
+    EXPECT_EQ(file.substr(fill), std::string(kReceiverFileSize - fill, '\0'));
+  }
+}
+
+TEST(ReceiverFileTest, FullProgrammeTableLeavesOneEmptySlotAndOneByte) {
+  auto tables = std::make_unique<ChannelTables>();
+  tables->programmeCount = kMaxProgrammes;
+  tables->tvProgrammeCount = kMaxProgrammes;
+  for (int p = 1; p <= kMaxProgrammes; ++p) tables->programmes[p] = SampleProgramme(1);
+  std::string file = WholeFile(*tables, OldFile(40000));
+  ASSERT_EQ(file.size(), kReceiverFileSize);
+  EXPECT_EQ(file.substr(kReceiverFileSize - 135), std::string(135, '\0'));
+  std::size_t lastRecord = kProgrammeSectionStart + (kMaxProgrammes - 1) * kProgrammeRecordSize;
+  EXPECT_EQ(file.substr(lastRecord + 54, 20), "Sample Channel  192 ");
+}
+
+}  // namespace
+}  // namespace tunewerk

@@ -1,0 +1,53 @@
+#include "report/station_lists.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/file_error_state.h"
+#include "app/files.h"
+#include "platform/memory_drive.h"
+
+namespace tunewerk {
+namespace {
+
+TEST(StationListsTest, StationLines) {
+  struct Case {
+    const char* name;
+    std::uint16_t number;
+    const char* lang;
+    const char* displayName;
+    std::uint16_t orbitalPos;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"first TV programme", 1, "deu", "Sample Channel  192 ", 192,
+       "deu    1 Sample Channel  192  192\r\n"},
+      {"twelfth radio programme", 12, "eng", "Sample Radio    192 ", 192,
+       "eng   12 Sample Radio    192  192\r\n"},
+      {"feed shows the added 500", 3, "deu", "Test Card       192 ", 692,
+       "deu    3 Test Card       192  692\r\n"},
+      {"small position right-aligned", 4, "fra", "Canal           5   ", 5,
+       "fra    4 Canal           5      5\r\n"},
+      {"number wider than its field", 12345, "ita", "Rai", 999, "ita 12345 Rai 999\r\n"},
+      {"texts as held", 2, "", "", 13, "    2   13\r\n"},
+  };
+  for (const Case& c : cases) {
+    ProgrammeEntry p;
+    p.audioCount = 1;
+    p.audioLang[0].Assign(c.lang);
+    p.displayName.Assign(c.displayName);
+    p.orbitalPos = c.orbitalPos;
+    MemoryDrive drive;
+    FileErrorState state;
+    OutputFile out(drive, state);
+    out.Create("video.txt");
+    WriteStationLine(out, c.number, p);
+    out.Close();
+    out.Commit();
+    EXPECT_EQ(drive.files["video.txt"], c.expected) << c.name;
+  }
+}
+
+}  // namespace
+}  // namespace tunewerk
