@@ -59,6 +59,11 @@ bool InputFile::AtTextEnd() {
   return buffer_[position_] == kEndOfFileByte;
 }
 
+std::string_view InputFile::Buffered() {
+  if (state_.failed() || !Fill()) return {};
+  return std::string_view(reinterpret_cast<const char*>(buffer_ + position_), length_ - position_);
+}
+
 void OutputFile::Create(std::string_view name) {
   name_ = std::string(name);
   if (state_.failed()) return;

@@ -34,6 +34,12 @@ class InputFile {
   std::uint8_t ReadTextByte();
   // True at the physical end and when the next byte is 26.
   bool AtTextEnd();
+  // The buffered bytes from the read position on, refilling the buffer when
+  // none are left; empty at the physical end and in the error state. Lets a
+  // reader scan a run of bytes at once; Consume takes them.
+  std::string_view Buffered();
+  // REQUIRES: count <= Buffered().size().
+  void Consume(std::size_t count) { position_ += count; }
 
   // The name to tell the user (the name actually found when opened).
   const std::string& shownName() const { return shown_; }

@@ -20,13 +20,13 @@ struct BoundedString {
 
   void Assign(std::string_view text) {
     length = static_cast<std::uint8_t>(text.size() < N ? text.size() : N);
-    std::memcpy(bytes, text.data(), length);
+    if (length > 0) std::memcpy(bytes, text.data(), length);
   }
   // Appends what still fits; the rest is cut.
   void Append(std::string_view text) {
     std::size_t room = N - length;
     std::size_t n = text.size() < room ? text.size() : room;
-    std::memcpy(bytes + length, text.data(), n);
+    if (n > 0) std::memcpy(bytes + length, text.data(), n);
     length = static_cast<std::uint8_t>(length + n);
   }
   void Clear() { length = 0; }

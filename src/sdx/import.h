@@ -1,11 +1,12 @@
 #ifndef TUNEWERK_SDX_IMPORT_H_
 #define TUNEWERK_SDX_IMPORT_H_
 
-#include <string>
+#include <cstddef>
 #include <string_view>
 
 #include "app/console.h"
 #include "app/files.h"
+#include "model/bounded_string.h"
 #include "model/channel_tables.h"
 
 namespace tunewerk {
@@ -16,6 +17,16 @@ constexpr char kSdxFileName[] = "user.sdx";
 // SDX list and reads it record by record (each shown on the console) until its
 // end, 999 transponders or 2999 programmes. The file stays open.
 void ImportChannels(InputFile& sdx, Console& console, ChannelTables& tables);
+
+// A copy of `text` with "A".."Z" in lower case; every other byte unchanged.
+template <std::size_t N>
+BoundedString<N> LowerCaseStr(const BoundedString<N>& text) {
+  BoundedString<N> lower = text;
+  for (std::size_t i = 0; i < lower.length; ++i) {
+    if (lower.bytes[i] >= 'A' && lower.bytes[i] <= 'Z') lower.bytes[i] += 'a' - 'A';
+  }
+  return lower;
+}
 
 }  // namespace tunewerk
 

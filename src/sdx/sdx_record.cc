@@ -1,1 +1,161 @@
 #include "sdx/sdx_record.h"
+
+#include <cstring>
+
+namespace tunewerk {
+
+namespace {
+
+constexpr std::uint8_t kCarriageReturn = 13;
+constexpr int kEchoColumn = 1;
+constexpr int kEchoRow = 12;
+
+// Record positions (1-based) and lengths of the fields.
+struct FieldSpan {
+  std::size_t position;
+  std::size_t length;
+};
+constexpr FieldSpan kTpName = {11, 14};
+constexpr FieldSpan kRadioMarker = {29, 1};
+constexpr FieldSpan kStreamType = {30, 4};
+constexpr FieldSpan kFrequency = {34, 8};
+constexpr FieldSpan kPolFlag = {43, 1};
+constexpr FieldSpan kNameStart = {44, 8};
+constexpr FieldSpan kOrbitalPos = {52, 3};
+constexpr FieldSpan kProvider = {56, 8};
+constexpr FieldSpan kSymbolRate = {70, 5};
+constexpr FieldSpan kVideoPid = {76, 4};
+constexpr FieldSpan kAudioPid = {80, 4};
+constexpr FieldSpan kPcrPid = {84, 4};
+constexpr FieldSpan kSid = {88, 5};
+constexpr FieldSpan kTpCode = {98, 5};
+constexpr FieldSpan kAudioTag = {103, 3};
+constexpr FieldSpan kCaField = {112, 4};
+constexpr FieldSpan kNameEnd = {116, 12};
+
+// Only the bytes that exist; an empty field past the end still points into
+// the record, so copying it never hands memcpy a null pointer.
+std::string_view Field(std::string_view record, FieldSpan span) {
+  if (span.position > record.size()) return record.substr(record.size());
+  return record.substr(span.position - 1, span.length);
+}
+
+char Character(std::string_view record, FieldSpan span) {
+  std::string_view text = Field(record, span);
+  return text.empty() ? 0 : text[0];
+}
+
+std::uint16_t Unsigned16(std::string_view record, FieldSpan span) {
+  std::uint32_t value = 0;
+  ParseUnsigned(Field(record, span), &value);
+  return static_cast<std::uint16_t>(value);
+}
+
+// The digit's value, or 99 when it is no digit at all.
+unsigned DigitValue(char c) {
+  if (c >= '0' && c <= '9') return static_cast<unsigned>(c - '0');
+  if (c >= 'A' && c <= 'F') return static_cast<unsigned>(c - 'A' + 10);
+  if (c >= 'a' && c <= 'f') return static_cast<unsigned>(c - 'a' + 10);
+  return 99;
+}
+
+// The magnitude after the sign; *negative is set for a "-".
+bool ParseMagnitude(std::string_view text, bool* negative, std::uint32_t* value) {
+  std::size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+  *negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) *negative = text[i++] == '-';
+  unsigned base = 10;
+  if (i < text.size() && text[i] == '$') {
+    base = 16;
+    ++i;
+  } else if (i < text.size() && text[i] == '%') {
+    base = 2;
+    ++i;
+  }
+  if (i == text.size()) return false;
+  std::uint32_t result = 0;
+  for (; i < text.size(); ++i) {
+    unsigned digit = DigitValue(text[i]);
+    if (digit >= base) return false;
+    result = result * base + digit;
+  }
+  *value = result;
+  return true;
+}
+
+}  // namespace
+
+// Takes the buffered bytes up to and including a CR, or up to a byte 26, in
+// runs; byte by byte this loop was most of the time of a long list.
+void ReadSdxRecord(InputFile& file, SdxRecord* record) {
+  record->Clear();
+  for (;;) {
+    std::string_view bytes = file.Buffered();
+    if (bytes.empty()) break;
+    const void* cr = std::memchr(bytes.data(), kCarriageReturn, bytes.size());
+    std::size_t runLength = cr ? static_cast<const char*>(cr) - bytes.data() + 1 : bytes.size();
+    const void* ctrlZ = std::memchr(bytes.data(), kEndOfFileByte, runLength);
+    if (ctrlZ) runLength = static_cast<std::size_t>(static_cast<const char*>(ctrlZ) - bytes.data());
+    record->Append(bytes.substr(0, runLength));
+    file.Consume(runLength);
+    if (cr || ctrlZ) break;
+  }
+  // A record holds at least the one byte read at its start: 26 at the end of
+  // the input, 0 in the error state.
+  if (record->length == 0) {
+    record->bytes[0] = static_cast<char>(file.ReadTextByte());
+    record->length = 1;
+  }
+}
+
+void EchoRecord(Console& console, const SdxRecord& record) {
+  console.MoveCursor(kEchoColumn, kEchoRow);
+  console.WriteText(record.view());
+}
+
+void ExtractFields(const SdxRecord& record, SdxFields* fields) {
+  std::string_view r = record.view();
+  fields->tpName = Field(r, kTpName);
+  fields->radioMarker = Character(r, kRadioMarker);
+  fields->streamType = Field(r, kStreamType);
+  ParseSigned(Field(r, kFrequency), &fields->frequency);
+  fields->polFlag = Character(r, kPolFlag);
+  fields->programmeName.Assign(Field(r, kNameStart));
+  fields->programmeName.Append(Field(r, kNameEnd));
+  fields->orbitalPos = Unsigned16(r, kOrbitalPos);
+  fields->provider = Field(r, kProvider);
+  std::int32_t symbolRate = 0;
+  ParseSigned(Field(r, kSymbolRate), &symbolRate);
+  fields->symbolRate = static_cast<std::uint16_t>(symbolRate);
+  fields->videoPid = Unsigned16(r, kVideoPid);
+  std::uint32_t audioPid = 0;
+  fields->audioPidOk = ParseUnsigned(Field(r, kAudioPid), &audioPid);
+  fields->audioPid = static_cast<std::uint16_t>(audioPid);
+  fields->pcrPid = Unsigned16(r, kPcrPid);
+  fields->sid = Unsigned16(r, kSid);
+  fields->tpCode = Unsigned16(r, kTpCode);
+  fields->audioTag = Field(r, kAudioTag);
+  fields->caField = Field(r, kCaField);
+}
+
+bool ParseUnsigned(std::string_view text, std::uint32_t* value) {
+  bool negative = false;
+  *value = 0;
+  std::uint32_t magnitude = 0;
+  if (!ParseMagnitude(text, &negative, &magnitude) || negative) return false;
+  *value = magnitude;
+  return true;
+}
+
+bool ParseSigned(std::string_view text, std::int32_t* value) {
+  bool negative = false;
+  *value = 0;
+  std::uint32_t magnitude = 0;
+  if (!ParseMagnitude(text, &negative, &magnitude)) return false;
+  // Unsigned negation wraps instead of overflowing.
+  *value = static_cast<std::int32_t>(negative ? 0u - magnitude : magnitude);
+  return true;
+}
+
+}  // namespace tunewerk

@@ -49,7 +49,7 @@ INSTANTIATE_TEST_SUITE_P(
                                std::string("\0\t\x1a\xff ", 5)},
                     CursorCase{"WrapIsImmediate", "abcde", 1, 3, "abcde"},
                     CursorCase{"CarriageReturnLineFeed", "ab\r\n", 1, 3, "ab   "}),
-    [](const testing::TestParamInfo<CursorCase>& info) { return info.param.name; });
+    [](const testing::TestParamInfo<CursorCase>& p) { return p.param.name; });
 
 TEST(ScreenTest, ByteZeroIsKeptInItsCell) {
   Screen screen(5, 3, 0x07);

@@ -1,0 +1,444 @@
+#include "sdx/import.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/run.h"
+#include "platform/memory_drive.h"
+#include "platform/transcript.h"
+
+namespace tunewerk {
+namespace {
+
+// One SDX line, field by field, as the text of its record positions.
+struct Rec {
+  std::string tpName = "Astra 1H TP 1 ";
+  std::string radio = "T";
+  std::string stream = "MPG2";
+  std::string frequency = "01176400";
+  std::string pol = "0";
+  std::string name = "Das Erste";  // first 8 at position 44, the rest at 116
+  std::string pos = "192";
+  std::string provider = "ARD     ";
+  std::string symbolRate = "27500";
+  std::string videoPid = "0101";
+  std::string audioPid = "0102";
+  std::string pcrPid = "0101";
+  std::string sid = "28106";
+  std::string tpCode = "01051";
+  std::string tag = "deu";
+  std::string ca = "____";
+};
+
+// The line text; record position p is column p - 1 on lines after the first.
+std::string Line(const Rec& r) {
+  std::string line(126, ' ');
+  auto put = [&line](std::size_t position, const std::string& text) {
+    line.replace(position - 2, text.size(), text);
+  };
+  std::string name = r.name + std::string(20 - std::min<std::size_t>(20, r.name.size()), ' ');
+  put(11, r.tpName);
+  put(29, r.radio);
+  put(30, r.stream);
+  put(34, r.frequency);
+  put(43, r.pol);
+  put(44, name.substr(0, 8));
+  put(52, r.pos);
+  put(56, r.provider);
+  put(70, r.symbolRate);
+  put(76, r.videoPid);
+  put(80, r.audioPid);
+  put(84, r.pcrPid);
+  put(88, r.sid);
+  put(98, r.tpCode);
+  put(103, r.tag);
+  put(112, r.ca);
+  put(116, name.substr(8, 12));
+  return line;
+}
+
+std::string Number(int value, int width) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%0*d", width, value);
+  return text;
+}
+
+// A list as a user saves it: a heading line, then CR LF lines.
+std::string SdxFile(const std::vector<Rec>& records) {
+  std::string text = "SDX channel list\r\n";
+  for (const Rec& r : records) text += Line(r) + "\r\n";
+  return text;
+}
+
+Rec Tv(const std::string& videoPid, const std::string& sid = "00001") {
+  Rec r;
+  r.videoPid = videoPid;
+  r.sid = sid;
+  return r;
+}
+Rec Radio(const std::string& videoPid = "0000") {
+  Rec r = Tv(videoPid);
+  r.radio = "R";
+  return r;
+}
+Rec OnFrequency(Rec r, const std::string& frequency) {
+  r.frequency = frequency;
+  return r;
+}
+Rec Rejected() {
+  Rec r;
+  r.stream = "MPG4";
+  return r;
+}
+
+struct Import {
+  MemoryDrive drive;
+  FileErrorState state;
+  MemoryTerminal terminal{""};
+  Console console{terminal, state};
+  InputFile sdx{drive, state};
+  ChannelTables tables;
+
+  Import() {
+    for (std::uint8_t& s : tables.satelliteMap) s = kUnlistedSatellite;
+    tables.satelliteMap[192] = 0;
+    tables.satelliteMap[19] = 4;
+    // "SKY" ended the section in this list, so it is not active.
+    const char* excluded[] = {"CANAL+  ", "ORF", "SKY     "};
+    for (int i = 0; i < 3; ++i) tables.excludeList.entries[i + 1].Assign(excluded[i]);
+    tables.excludeList.storedLines = 3;
+  }
+  void Run(const std::string& content) {
+    drive.files[kSdxFileName] = content;
+    ImportChannels(sdx, console, tables);
+  }
+  const ProgrammeEntry& Programme(int p) const { return tables.programmes[p]; }
+};
+
+std::unique_ptr<Import> ImportOf(const std::vector<Rec>& records, RunOptions options = {}) {
+  auto import = std::make_unique<Import>();
+  import->tables.options = options;
+  import->Run(SdxFile(records));
+  return import;
+}
+
+RunOptions AllOptions() {
+  RunOptions options;
+  options.includeScrambled = options.includeCBand = options.includeFeeds = true;
+  return options;
+}
+
+struct RuleCase {
+  const char* name;
+  void (*edit)(Rec&);
+  bool accepted;  // with no option set
+  bool acceptedWithAllOptions;
+};
+
+class SelectionRuleTest : public testing::TestWithParam<RuleCase> {};
+
+TEST_P(SelectionRuleTest, AcceptsOrRejects) {
+  const RuleCase& c = GetParam();
+  Rec r;
+  c.edit(r);
+  EXPECT_EQ(ImportOf({r})->tables.programmeCount, c.accepted ? 1 : 0);
+  EXPECT_EQ(ImportOf({r}, AllOptions())->tables.programmeCount, c.acceptedWithAllOptions ? 1 : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rules, SelectionRuleTest,
+    testing::Values(
+        RuleCase{"FreeTv", [](Rec&) {}, true, true},
+        RuleCase{"Radio", [](Rec& r) { r.radio = "R"; }, true, true},
+        RuleCase{"StreamTypeOther", [](Rec& r) { r.stream = "MPG4"; }, false, false},
+        RuleCase{"StreamTypeLowerCase", [](Rec& r) { r.stream = "mpg2"; }, false, false},
+        RuleCase{"TestInName", [](Rec& r) { r.name = "TESTBILD"; }, false, true},
+        RuleCase{"CardInsideWord", [](Rec& r) { r.name = "Discard"; }, false, true},
+        RuleCase{"FeedAcrossNameParts", [](Rec& r) { r.name = "Sport FEed 1"; }, false, true},
+        RuleCase{"FeedOnlyWithBlankBetween", [](Rec& r) { r.name = "Sport fe ed"; }, true, true},
+        RuleCase{"Scrambled", [](Rec& r) { r.ca = "0B00"; }, false, true},
+        RuleCase{"ThreeUnderscoresScrambled", [](Rec& r) { r.ca = "___ "; }, false, true},
+        RuleCase{"AudioPidLeadingBlanks", [](Rec& r) { r.audioPid = "  12"; }, true, true},
+        RuleCase{"AudioPidTrailingBlanks", [](Rec& r) { r.audioPid = "12  "; }, false, false},
+        RuleCase{"AudioPidBlank", [](Rec& r) { r.audioPid = "    "; }, false, false},
+        RuleCase{"AudioPidNegative", [](Rec& r) { r.audioPid = "-012"; }, false, false},
+        RuleCase{"AudioPidLetters", [](Rec& r) { r.audioPid = "00AB"; }, false, false},
+        RuleCase{"AudioPidHex", [](Rec& r) { r.audioPid = "$0AB"; }, true, true},
+        RuleCase{"ProviderExcluded", [](Rec& r) { r.provider = "CANAL+  "; }, false, false},
+        RuleCase{"ProviderNeedsTrailingBlanks", [](Rec& r) { r.provider = "ORF     "; }, true,
+                 true},
+        RuleCase{"ProviderOfEndingLine", [](Rec& r) { r.provider = "SKY     "; }, true, true},
+        RuleCase{"Frequency1000000IsCBand", [](Rec& r) { r.frequency = "01000000"; }, false, true},
+        RuleCase{"Frequency1000001IsNot", [](Rec& r) { r.frequency = "01000001"; }, true, true},
+        RuleCase{"UnreadableFrequencyIsCBand", [](Rec& r) { r.frequency = "1176400 "; }, false,
+                 true},
+        RuleCase{"NegativeFrequencyIsCBand", [](Rec& r) { r.frequency = "-1176400"; }, false,
+                 true}),
+    [](const testing::TestParamInfo<RuleCase>& param) { return param.param.name; });
+
+struct CodeCase {
+  const char* frequency;
+  const char* pol;
+  int code;
+};
+
+class PolBandCodeTest : public testing::TestWithParam<CodeCase> {};
+
+TEST_P(PolBandCodeTest, FromPolarisationAndBand) {
+  const CodeCase& c = GetParam();
+  Rec r;
+  r.frequency = c.frequency;
+  r.pol = c.pol;
+  auto import = ImportOf({r});
+  ASSERT_EQ(import->tables.transponderCount, 1);
+  EXPECT_EQ(import->tables.transponders[0].polBand, c.code);
+}
+
+INSTANTIATE_TEST_SUITE_P(Codes, PolBandCodeTest,
+                         testing::Values(CodeCase{"01175000", "0", 192},
+                                         CodeCase{"01175000", "1", 193},
+                                         CodeCase{"01175001", "0", 194},
+                                         CodeCase{"01175001", "1", 195},
+                                         CodeCase{"01175001", "H", 194}));
+
+struct GroupCase {
+  const char* name;
+  std::vector<Rec> records;
+  int transponders;
+  std::vector<int> audioCounts;  // per programme
+  std::vector<int> tpIndices;    // per programme
+};
+
+class GroupingTest : public testing::TestWithParam<GroupCase> {};
+
+TEST_P(GroupingTest, FormsTranspondersAndProgrammes) {
+  const GroupCase& c = GetParam();
+  auto import = ImportOf(c.records);
+  const ChannelTables& t = import->tables;
+  EXPECT_EQ(t.transponderCount, c.transponders);
+  std::vector<int> audioCounts, tpIndices;
+  for (int p = 1; p <= t.programmeCount; ++p) {
+    audioCounts.push_back(t.programmes[p].audioCount);
+    tpIndices.push_back(t.programmes[p].tpIndex);
+  }
+  EXPECT_EQ(audioCounts, c.audioCounts);
+  EXPECT_EQ(tpIndices, c.tpIndices);
+  int programmesOnTransponders = 0;
+  for (int i = 0; i < t.transponderCount; ++i) {
+    programmesOnTransponders += t.transponders[i].radioCount + t.transponders[i].tvCount;
+  }
+  EXPECT_EQ(programmesOnTransponders, t.programmeCount);
+  EXPECT_EQ(t.tvProgrammeCount + t.radioProgrammeCount, t.programmeCount);
+}
+
+std::vector<Rec> Repeated(const Rec& r, int count) {
+  return std::vector<Rec>(count, r);
+}
+
+Rec WithPol(Rec r, const std::string& pol) {
+  r.pol = pol;
+  return r;
+}
+Rec AtPosition(Rec r, const std::string& pos) {
+  r.pos = pos;
+  return r;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lists, GroupingTest,
+    testing::Values(
+        GroupCase{"SameVideoPidMerges", {Tv("0101", "00001"), Tv("0101", "00002")}, 1, {2}, {0}},
+        GroupCase{"RejectedRecordDoesNotSplit", {Tv("0101"), Rejected(), Tv("0101")}, 1, {2}, {0}},
+        GroupCase{"OtherVideoPidStartsProgramme", {Tv("0101"), Tv("0201")}, 1, {1, 1}, {0, 0}},
+        GroupCase{"ElevenStreams", Repeated(Tv("0101"), 11), 1, {10, 1}, {0, 0}},
+        GroupCase{"TwelfthStreamJoinsNewProgramme", Repeated(Tv("0101"), 12), 1, {10, 2}, {0, 0}},
+        GroupCase{"VideoPidZeroNeverMerges", Repeated(Tv("0000"), 2), 1, {1, 1}, {0, 0}},
+        GroupCase{"RadioNeverJoins", Repeated(Radio("0101"), 2), 1, {1, 1}, {0, 0}},
+        GroupCase{"TvAfterRadioNeverJoins", {Radio("0101"), Tv("0101")}, 1, {1, 1}, {0, 0}},
+        GroupCase{"TransponderAgainAfterAnother",
+                  {Tv("0101"), OnFrequency(Tv("0101"), "01200000"), Tv("0101")},
+                  3,
+                  {1, 1, 1},
+                  {0, 1, 2}},
+        GroupCase{"PolarisationSplits", {Tv("0101"), WithPol(Tv("0101"), "1")}, 2, {1, 1}, {0, 1}},
+        GroupCase{"PositionSplits", {Tv("0101"), AtPosition(Tv("0101"), "130")}, 2, {1, 1}, {0, 1}},
+        GroupCase{"RejectedFirstRecordIsNoTransponder", {Rejected(), Radio()}, 1, {1}, {0}}),
+    [](const testing::TestParamInfo<GroupCase>& param) { return param.param.name; });
+
+TEST(ImportTest, MergedProgrammeCarriesLastRecordAndAllStreams) {
+  Rec first = Tv("0101", "00001");
+  first.audioPid = "0102";
+  first.tag = "deu";
+  first.name = "Sender";
+  Rec second = Tv("0101", "00002");
+  second.audioPid = "0103";
+  second.tag = "eng";
+  second.name = "Sender 2";
+  second.pcrPid = "0105";
+  second.ca = "0B00";
+  auto import = ImportOf({first, second}, AllOptions());
+  ASSERT_EQ(import->tables.programmeCount, 1);
+  const ProgrammeEntry& p = import->Programme(1);
+  EXPECT_EQ(p.audioCount, 2);
+  EXPECT_EQ(p.sid, 2);
+  EXPECT_EQ(p.pcrPid, 0x69);
+  EXPECT_EQ(p.scrambled, 255);
+  EXPECT_EQ(p.audioPid[0], 102);
+  EXPECT_EQ(p.audioPid[1], 103);
+  EXPECT_EQ(p.audioLang[0].view(), "deu");
+  EXPECT_EQ(p.audioLang[1].view(), "eng");
+  EXPECT_EQ(p.displayName.view(), "Sender 2       *192 ");
+  EXPECT_EQ(import->tables.tvProgrammeCount, 1);
+  EXPECT_EQ(import->tables.transponders[0].tvCount, 1);
+}
+
+TEST(ImportTest, TransponderAndProgrammeFieldsFromTheRecord) {
+  Rec r = Radio();
+  r.symbolRate = "-0001";
+  r.tpCode = "70000";
+  r.tpName = "Astra 1H/12345";
+  r.sid = "$6DC3";
+  r.pcrPid = "$FFF";
+  auto import = ImportOf({r});
+  const TransponderEntry& tp = import->tables.transponders[0];
+  EXPECT_EQ(tp.satNumber, 0);
+  EXPECT_EQ(tp.symbolRate, 65535);
+  EXPECT_EQ(tp.tpCode, 70000 - 65536);
+  EXPECT_EQ(tp.frequency, 1176400);
+  EXPECT_EQ(tp.tpName.view(), "Astra 1H/12345");
+  EXPECT_EQ(tp.radioCount, 1);
+  const ProgrammeEntry& p = import->Programme(1);
+  EXPECT_EQ(p.videoPid, 0);
+  EXPECT_EQ(p.sid, 0x6DC3);
+  EXPECT_EQ(p.pcrPid, 0xFFF);
+  EXPECT_EQ(p.scrambled, 0);
+  EXPECT_EQ(p.satNumber, 0);
+  EXPECT_EQ(import->tables.radioProgrammeCount, 1);
+}
+
+struct NameCase {
+  const char* name;
+  const char* pos;
+  const char* displayName;
+  int orbitalPos;
+  int satNumber;
+  bool feeds;
+};
+
+class DisplayNameTest : public testing::TestWithParam<NameCase> {};
+
+TEST_P(DisplayNameTest, BuiltFromNameAndPosition) {
+  const NameCase& c = GetParam();
+  Rec r;
+  r.name = c.name;
+  r.pos = c.pos;
+  RunOptions options;
+  options.includeFeeds = c.feeds;
+  auto import = ImportOf({r}, options);
+  ASSERT_EQ(import->tables.programmeCount, 1);
+  const ProgrammeEntry& p = import->Programme(1);
+  EXPECT_EQ(p.displayName.view(), c.displayName);
+  EXPECT_EQ(p.orbitalPos, c.orbitalPos);
+  EXPECT_EQ(p.satNumber, c.satNumber);
+  EXPECT_EQ(import->tables.transponders[0].satNumber, c.satNumber);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, DisplayNameTest,
+    testing::Values(NameCase{"ABCDEFGHIJKLMNOPQRST", "192", "ABCDEFGHIJKLMNO 192 ", 192, 0, false},
+                    NameCase{"ARD", "019", "ARD             19  ", 19, 4, false},
+                    NameCase{"ARD", "  5", "ARD             5   ", 5, 27, false},
+                    NameCase{"ARD", "$C0", "ARD             192 ", 192, 0, false},
+                    NameCase{"ARD", "400", "ARD             400 ", 400, 27, false},
+                    NameCase{"ARD", "19 ", "ARD             0   ", 0, 27, false},
+                    // A feed's position is raised by 500, but not in its name.
+                    NameCase{"Test Card", "192", "Test Card       192 ", 692, 0, true},
+                    NameCase{"News FEED", "019", "News FEED       19  ", 519, 4, true}));
+
+TEST(ImportTest, StopsAfterThe999thTransponder) {
+  std::vector<Rec> records;
+  for (int i = 0; i < 1000; ++i) records.push_back(OnFrequency(Tv("0101"), Number(1100000 + i, 8)));
+  records.push_back(OnFrequency(Tv("0202"), Number(1100000 + 999, 8)));
+  auto import = ImportOf(records);
+  EXPECT_EQ(import->tables.transponderCount, 999);
+  EXPECT_EQ(import->tables.programmeCount, 999);
+  EXPECT_EQ(import->tables.transponders[998].frequency, 1100998);
+  EXPECT_EQ(import->Programme(999).tpIndex, 998);
+}
+
+TEST(ImportTest, StopsAfterThe2999thProgramme) {
+  std::vector<Rec> records;
+  for (int i = 1; i <= 3005; ++i) records.push_back(Tv(Number(i, 4)));
+  auto import = ImportOf(records);
+  EXPECT_EQ(import->tables.transponderCount, 1);
+  EXPECT_EQ(import->tables.programmeCount, 2999);
+  EXPECT_EQ(import->tables.tvProgrammeCount, 2999);
+  EXPECT_EQ(import->tables.transponders[0].tvCount, 2999 % 256);  // 8 bits wrap
+  EXPECT_EQ(import->Programme(2999).videoPid, 2999);
+}
+
+TEST(ImportTest, CtrlZEndsTheList) {
+  auto import = std::make_unique<Import>();
+  import->Run(SdxFile({Tv("0101")}) + "\x1a" + SdxFile({Tv("0202")}));
+  EXPECT_EQ(import->tables.programmeCount, 1);
+}
+
+TEST(ImportTest, LfOnlyListIsOneRejectedRecord) {
+  std::string lf = "SDX channel list\n" + Line(Tv("0101")) + "\n" + Line(Tv("0202")) + "\n";
+  auto import = std::make_unique<Import>();
+  import->Run(lf);
+  EXPECT_EQ(import->tables.programmeCount, 0);
+}
+
+TEST(ImportTest, CrOnlyListReadsEveryLineLikeTheFirst) {
+  std::string shifted;
+  for (const char* pid : {"0101", "0202"}) shifted += "#" + Line(Tv(pid)) + "\r";
+  auto import = std::make_unique<Import>();
+  import->Run(shifted);
+  EXPECT_EQ(import->tables.programmeCount, 2);
+}
+
+TEST(ImportTest, MissingListLeavesTablesEmptyAndShowsNothing) {
+  auto import = std::make_unique<Import>();
+  import->tables.programmeCount = 5;
+  ImportChannels(import->sdx, import->console, import->tables);
+  EXPECT_TRUE(import->state.failed());
+  EXPECT_EQ(import->tables.programmeCount, 0);
+  EXPECT_EQ(import->tables.transponderCount, 0);
+  EXPECT_EQ(RenderTranscript(import->console.screen()), "");
+}
+
+// Rows 12 to 15 of the console after a whole run on a small list.
+TEST(ImportRunTest, ConsoleShowsTheLastRecordAndCompletion) {
+  MemoryDrive drive;
+  std::string ini = "[Tunewerk]\r\nEXCLUDE\r\nCANAL+  \r\nEND\r\nASTRA\r\n";
+  for (int s = 0; s < 27; ++s) ini += std::to_string(s == 0 ? 192 : s) + "\r\nSat\r\n";
+  drive.files["vaz3er.ini"] = ini;
+  Rec last = Radio();
+  last.name = "Bayern 3 Radio";
+  drive.files["user.sdx"] = SdxFile({Tv("0101"), Tv("0101"), last});
+  drive.files["3ci.drc"] = std::string(27012, '\0');
+  MemoryTerminal terminal("n\nn\nn\nn\n");
+  std::string error;
+  RunTunewerk(drive, terminal, &error);
+  std::vector<std::string> rows;
+  std::size_t start = 0;
+  for (std::size_t end; (end = terminal.transcript.find('\n', start)) != std::string::npos;
+       start = end + 1) {
+    rows.push_back(terminal.transcript.substr(start, end - start));
+  }
+  ASSERT_GE(rows.size(), 15u);
+  std::string line = Line(last);
+  EXPECT_EQ(rows[10], "INI ok. Now processing SDX-data:");
+  EXPECT_EQ(rows[11], "SDX channel list");
+  EXPECT_EQ(rows[12], line.substr(0, 80));
+  EXPECT_EQ(rows[13] + std::string(126 - 80 - rows[13].size(), ' '), line.substr(80));
+  EXPECT_EQ(rows[14], "...complete.");
+}
+
+}  // namespace
+}  // namespace tunewerk

@@ -1,0 +1,226 @@
+#include "sdx/sdx_record.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/memory_drive.h"
+#include "platform/transcript.h"
+
+namespace tunewerk {
+namespace {
+
+// Every record of `content` as the import would read it.
+std::vector<std::string> ReadAll(const std::string& content, bool present = true) {
+  MemoryDrive drive;
+  if (present) drive.files["user.sdx"] = content;
+  FileErrorState state;
+  auto file = std::make_unique<InputFile>(drive, state);
+  file->Open("user.sdx");
+  std::vector<std::string> records;
+  SdxRecord record;
+  do {
+    ReadSdxRecord(*file, &record);
+    records.emplace_back(record.view());
+  } while (!SdxAtEnd(*file) && records.size() < 100);
+  return records;
+}
+
+struct RecordCase {
+  const char* name;
+  std::string content;
+  std::vector<std::string> records;
+};
+
+class SdxRecordSplitTest : public testing::TestWithParam<RecordCase> {};
+
+TEST_P(SdxRecordSplitTest, SplitsTheFileIntoRecords) {
+  const RecordCase& c = GetParam();
+  EXPECT_EQ(ReadAll(c.content), c.records);
+}
+
+const std::string kLong(130, 'x');
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, SdxRecordSplitTest,
+    testing::Values(RecordCase{"CrLfEndingInCrLf", "ab\r\ncd\r\n", {"ab\r", "\ncd\r", "\n"}},
+                    RecordCase{"CrLfWithoutLastLineEnd", "ab\r\ncd", {"ab\r", "\ncd"}},
+                    RecordCase{"CrOnly", "ab\rcd\r", {"ab\r", "cd\r"}},
+                    RecordCase{"LfOnlyIsOneRecord",
+                               std::string(100, 'a') + "\n" + std::string(100, 'b') + "\n",
+                               {std::string(100, 'a') + "\n" + std::string(27, 'b')}},
+                    RecordCase{"Empty", "", {"\x1a"}},
+                    RecordCase{"StartsWithCtrlZ",
+                               "\x1a"
+                               "ab\r\n",
+                               {"\x1a"}},
+                    RecordCase{"CtrlZMidRecord",
+                               "ab\r\ncd\x1a"
+                               "ef\r\n",
+                               {"ab\r", "\ncd"}},
+                    RecordCase{"CtrlZAfterCr", "ab\r\x1a\ncd", {"ab\r"}},
+                    // LF + 126 characters + CR fill 128 bytes exactly.
+                    RecordCase{"LineOf126Fits",
+                               "a\r\n" + std::string(126, 'y') + "\r\nz",
+                               {"a\r", "\n" + std::string(126, 'y') + "\r", "\nz"}},
+                    RecordCase{"LineOf127LosesItsCr",
+                               "a\r\n" + std::string(127, 'y') + "\r\nz",
+                               {"a\r", "\n" + std::string(127, 'y'), "\nz"}},
+                    RecordCase{"OverlongFirstLine", kLong + "\r\nz", {kLong.substr(0, 128), "\nz"}},
+                    RecordCase{"OtherControlBytesAreText",
+                               std::string("\t\0\a\r", 4),
+                               {std::string("\t\0\a\r", 4)}}),
+    [](const testing::TestParamInfo<RecordCase>& param) { return param.param.name; });
+
+TEST(SdxRecordTest, MissingFileGivesOneRecordOfByteZero) {
+  EXPECT_EQ(ReadAll("", false), std::vector<std::string>{std::string(1, '\0')});
+}
+
+struct ParseCase {
+  const char* text;
+  bool unsignedOk;
+  std::uint32_t unsignedValue;
+  bool signedOk;
+  std::int32_t signedValue;
+};
+
+class ParseNumberTest : public testing::TestWithParam<ParseCase> {};
+
+TEST_P(ParseNumberTest, ConvertsOrFails) {
+  const ParseCase& c = GetParam();
+  std::uint32_t u = 77;
+  std::int32_t s = 77;
+  EXPECT_EQ(ParseUnsigned(c.text, &u), c.unsignedOk);
+  EXPECT_EQ(u, c.unsignedValue);
+  EXPECT_EQ(ParseSigned(c.text, &s), c.signedOk);
+  EXPECT_EQ(s, c.signedValue);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, ParseNumberTest,
+    testing::Values(ParseCase{"  12", true, 12, true, 12}, ParseCase{"\t 12", true, 12, true, 12},
+                    ParseCase{"12  ", false, 0, false, 0}, ParseCase{"0012", true, 12, true, 12},
+                    ParseCase{"$1F", true, 31, true, 31}, ParseCase{"$1f", true, 31, true, 31},
+                    ParseCase{"$001F", true, 31, true, 31}, ParseCase{"$0", true, 0, true, 0},
+                    ParseCase{"$00", true, 0, true, 0}, ParseCase{"$", false, 0, false, 0},
+                    ParseCase{"$1G", false, 0, false, 0}, ParseCase{"%101", true, 5, true, 5},
+                    ParseCase{"%102", false, 0, false, 0}, ParseCase{"-12", false, 0, true, -12},
+                    ParseCase{" -$10", false, 0, true, -16}, ParseCase{"-0001", false, 0, true, -1},
+                    ParseCase{"+12", true, 12, true, 12}, ParseCase{"+-12", false, 0, false, 0},
+                    ParseCase{"- 12", false, 0, false, 0}, ParseCase{"-", false, 0, false, 0},
+                    ParseCase{"", false, 0, false, 0}, ParseCase{"   ", false, 0, false, 0},
+                    ParseCase{"1 2", false, 0, false, 0}, ParseCase{"AB", false, 0, false, 0},
+                    ParseCase{"$FFFFFFFF", true, 0xFFFFFFFFu, true, -1}));
+
+// A record whose fields hold distinct values. Record position p is
+// line[p - 2] on lines after the first.
+std::string FieldLine() {
+  std::string line(126, '.');
+  auto put = [&line](std::size_t position, const std::string& text) {
+    line.replace(position - 2, text.size(), text);
+  };
+  put(11, "Transponder 12");
+  put(29, "R");
+  put(30, "MPG2");
+  put(34, "01176400");
+  put(43, "1");
+  put(44, "ABCDEFGH");
+  put(52, "019");
+  put(56, "CANAL+  ");
+  put(70, "-0001");
+  put(76, "$0A0");
+  put(80, "  12");
+  put(84, "0013");
+  put(88, "70000");
+  put(98, "01234");
+  put(103, "deu");
+  put(112, "____");
+  put(116, "IJKLMNOPQRST");
+  return line;
+}
+
+void ExpectFieldLineValues(const SdxFields& f) {
+  EXPECT_EQ(f.tpName, "Transponder 12");
+  EXPECT_EQ(f.radioMarker, 'R');
+  EXPECT_EQ(f.streamType, "MPG2");
+  EXPECT_EQ(f.frequency, 1176400);
+  EXPECT_EQ(f.polFlag, '1');
+  EXPECT_EQ(f.programmeName.view(), "ABCDEFGHIJKLMNOPQRST");
+  EXPECT_EQ(f.orbitalPos, 19);
+  EXPECT_EQ(f.provider, "CANAL+  ");
+  EXPECT_EQ(f.symbolRate, 65535);
+  EXPECT_EQ(f.videoPid, 160);
+  EXPECT_EQ(f.audioPid, 12);
+  EXPECT_TRUE(f.audioPidOk);
+  EXPECT_EQ(f.pcrPid, 13);
+  EXPECT_EQ(f.sid, 70000 - 65536);
+  EXPECT_EQ(f.tpCode, 1234);
+  EXPECT_EQ(f.audioTag, "deu");
+  EXPECT_EQ(f.caField, "____");
+}
+
+SdxRecord Record(const std::string& bytes) {
+  SdxRecord record;
+  record.Assign(bytes);
+  return record;
+}
+
+TEST(ExtractFieldsTest, LaterLineFieldsSitOneColumnLeftOfTheirPosition) {
+  SdxRecord record = Record("\n" + FieldLine() + "\r");
+  SdxFields fields;
+  ExtractFields(record, &fields);
+  ExpectFieldLineValues(fields);
+}
+
+TEST(ExtractFieldsTest, FirstLineIsReadOneColumnFurtherRight) {
+  std::vector<std::string> records = ReadAll(FieldLine() + "\r\n" + FieldLine() + "\r\n");
+  ASSERT_EQ(records.size(), 3u);
+  SdxFields first;
+  SdxRecord firstRecord = Record(records[0]);
+  ExtractFields(firstRecord, &first);
+  EXPECT_EQ(first.streamType, "PG20");
+  EXPECT_EQ(first.frequency, 0);  // "1176400." holds a trailing non-digit
+  // A first line that carries one extra leading column reads like the others.
+  records = ReadAll("#" + FieldLine() + "\r\n");
+  SdxRecord shifted = Record(records[0]);
+  ExtractFields(shifted, &first);
+  ExpectFieldLineValues(first);
+}
+
+TEST(ExtractFieldsTest, ShortRecordGivesShortAndEmptyFields) {
+  std::string line = FieldLine().substr(0, 80);  // ends inside the audio PID
+  SdxRecord record = Record("\n" + line + "\r");
+  SdxFields f;
+  ExtractFields(record, &f);
+  EXPECT_EQ(f.audioPid, 0);
+  EXPECT_FALSE(f.audioPidOk);  // "  1\r" fails
+  EXPECT_EQ(f.programmeName.view(), "ABCDEFGH");
+  EXPECT_EQ(f.caField, "");
+  EXPECT_EQ(f.audioTag, "");
+  EXPECT_EQ(f.sid, 0);
+
+  SdxRecord tiny = Record("\n");
+  ExtractFields(tiny, &f);
+  EXPECT_EQ(f.radioMarker, 0);
+  EXPECT_EQ(f.tpName, "");
+  EXPECT_EQ(f.programmeName.view(), "");
+}
+
+TEST(EchoRecordTest, ShowsFirstRecordOnRow12AndLaterOnesFromRow13) {
+  FileErrorState state;
+  MemoryTerminal terminal("");
+  Console console(terminal, state);
+  EchoRecord(console, Record("first record\r"));
+  EchoRecord(console, Record("\n" + std::string(85, 'x') + "\r"));
+  EchoRecord(console, Record("\nshort\r"));
+  std::string expected =
+      std::string(11, '\n') + "first record\n" + "short" + std::string(75, 'x') + "\n" + "xxxxx\n";
+  EXPECT_EQ(RenderTranscript(console.screen()), expected);
+  EXPECT_EQ(console.screen().cursorColumn(), 1);
+  EXPECT_EQ(console.screen().cursorRow(), 13);
+}
+
+}  // namespace
+}  // namespace tunewerk
