@@ -1,0 +1,20 @@
+# Cross build for 64-bit Windows with the MinGW-w64 compiler of the OS
+# packages (Debian: g++-mingw-w64-x86-64-posix). What it builds runs here
+# under wine, which also serves as the emulator for its tests.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+
+set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
+set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
+set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+find_program(TUNEWERK_WINE NAMES wine64 wine)
+if(TUNEWERK_WINE)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${TUNEWERK_WINE})
+endif()
