@@ -9,6 +9,12 @@ constexpr std::uint8_t kCarriageReturn = 13;
 constexpr std::uint8_t kLineFeed = 10;
 constexpr std::uint8_t kBell = 7;
 constexpr std::uint8_t kBackspace = 8;
+
+// Bytes that act on the cursor instead of filling a cell.
+bool MovesCursor(std::uint8_t byte) {
+  return byte == kCarriageReturn || byte == kLineFeed || byte == kBell || byte == kBackspace;
+}
+
 }  // namespace
 
 Screen::Screen(int width, int height, std::uint8_t attribute)
@@ -48,7 +54,29 @@ void Screen::MoveCursor(int column, int row) {
 }
 
 void Screen::Put(std::string_view bytes) {
-  for (char c : bytes) PutByte(static_cast<std::uint8_t>(c));
+  const auto* next = reinterpret_cast<const std::uint8_t*>(bytes.data());
+  const auto* end = next + bytes.size();
+  while (next != end) {
+    // A run of cell bytes within the cursor's row is copied in one go.
+    std::size_t room = std::min<std::size_t>(end - next, width_ - column_ + 1);
+    std::size_t run = 0;
+    while (run < room && !MovesCursor(next[run])) ++run;
+    if (run == 0) {
+      PutByte(*next++);
+      continue;
+    }
+    // A local attribute: cell stores are byte stores that could alias the member.
+    const std::uint8_t attribute = attribute_;
+    Cell* cell = RowCells(row_) + (column_ - 1);
+    for (std::size_t i = 0; i < run; ++i) cell[i] = Cell{next[i], attribute};
+    ++changes_;
+    next += run;
+    column_ += static_cast<int>(run);
+    if (column_ > width_) {
+      column_ = 1;
+      LineFeed();
+    }
+  }
 }
 
 void Screen::PutByte(std::uint8_t byte) {
