@@ -27,8 +27,8 @@ TEST(StationListsTest, StationLines) {
        "eng   12 Sample Radio    192  192\r\n"},
       {"feed shows the added 500", 3, "deu", "Test Card       192 ", 692,
        "deu    3 Test Card       192  692\r\n"},
-      {"small position right-aligned", 4, "fra", "Canal           5   ", 5,
-       "fra    4 Canal           5      5\r\n"},
+      {"small position right-aligned", 4, "fra", "Kanal           5   ", 5,
+       "fra    4 Kanal           5      5\r\n"},
       {"number wider than its field", 12345, "ita", "Rai", 999, "ita 12345 Rai 999\r\n"},
       {"texts as held", 2, "", "", 13, "    2   13\r\n"},
   };

@@ -16,14 +16,14 @@ namespace {
 
 // One SDX line, field by field, as the text of its record positions.
 struct Rec {
-  std::string tpName = "Astra 1H TP 1 ";
+  std::string tpName = "Nordsat1 TP 1 ";
   std::string radio = "T";
   std::string stream = "MPG2";
   std::string frequency = "01176400";
   std::string pol = "0";
-  std::string name = "Das Erste";  // first 8 at position 44, the rest at 116
+  std::string name = "Kanal Ein";  // first 8 at position 44, the rest at 116
   std::string pos = "192";
-  std::string provider = "ARD     ";
+  std::string provider = "NDF     ";
   std::string symbolRate = "27500";
   std::string videoPid = "0101";
   std::string audioPid = "0102";
@@ -107,8 +107,8 @@ struct Import {
     for (std::uint8_t& s : tables.satelliteMap) s = kUnlistedSatellite;
     tables.satelliteMap[192] = 0;
     tables.satelliteMap[19] = 4;
-    // "SKY" ended the section in this list, so it is not active.
-    const char* excluded[] = {"CANAL+  ", "ORF", "SKY     "};
+    // "SUN" ended the section in this list, so it is not active.
+    const char* excluded[] = {"KINO+   ", "OSF", "SUN     "};
     for (int i = 0; i < 3; ++i) tables.excludeList.entries[i + 1].Assign(excluded[i]);
     tables.excludeList.storedLines = 3;
   }
@@ -168,10 +168,10 @@ INSTANTIATE_TEST_SUITE_P(
         RuleCase{"AudioPidNegative", [](Rec& r) { r.audioPid = "-012"; }, false, false},
         RuleCase{"AudioPidLetters", [](Rec& r) { r.audioPid = "00AB"; }, false, false},
         RuleCase{"AudioPidHex", [](Rec& r) { r.audioPid = "$0AB"; }, true, true},
-        RuleCase{"ProviderExcluded", [](Rec& r) { r.provider = "CANAL+  "; }, false, false},
-        RuleCase{"ProviderNeedsTrailingBlanks", [](Rec& r) { r.provider = "ORF     "; }, true,
+        RuleCase{"ProviderExcluded", [](Rec& r) { r.provider = "KINO+   "; }, false, false},
+        RuleCase{"ProviderNeedsTrailingBlanks", [](Rec& r) { r.provider = "OSF     "; }, true,
                  true},
-        RuleCase{"ProviderOfEndingLine", [](Rec& r) { r.provider = "SKY     "; }, true, true},
+        RuleCase{"ProviderOfEndingLine", [](Rec& r) { r.provider = "SUN     "; }, true, true},
         RuleCase{"Frequency1000000IsCBand", [](Rec& r) { r.frequency = "01000000"; }, false, true},
         RuleCase{"Frequency1000001IsNot", [](Rec& r) { r.frequency = "01000001"; }, true, true},
         RuleCase{"UnreadableFrequencyIsCBand", [](Rec& r) { r.frequency = "1176400 "; }, false,
@@ -300,7 +300,7 @@ TEST(ImportTest, TransponderAndProgrammeFieldsFromTheRecord) {
   Rec r = Radio();
   r.symbolRate = "-0001";
   r.tpCode = "70000";
-  r.tpName = "Astra 1H/12345";
+  r.tpName = "Nordsat1/12345";
   r.sid = "$6DC3";
   r.pcrPid = "$FFF";
   auto import = ImportOf({r});
@@ -309,7 +309,7 @@ TEST(ImportTest, TransponderAndProgrammeFieldsFromTheRecord) {
   EXPECT_EQ(tp.symbolRate, 65535);
   EXPECT_EQ(tp.tpCode, 70000 - 65536);
   EXPECT_EQ(tp.frequency, 1176400);
-  EXPECT_EQ(tp.tpName.view(), "Astra 1H/12345");
+  EXPECT_EQ(tp.tpName.view(), "Nordsat1/12345");
   EXPECT_EQ(tp.radioCount, 1);
   const ProgrammeEntry& p = import->Programme(1);
   EXPECT_EQ(p.videoPid, 0);
@@ -350,11 +350,11 @@ TEST_P(DisplayNameTest, BuiltFromNameAndPosition) {
 INSTANTIATE_TEST_SUITE_P(
     Names, DisplayNameTest,
     testing::Values(NameCase{"ABCDEFGHIJKLMNOPQRST", "192", "ABCDEFGHIJKLMNO 192 ", 192, 0, false},
-                    NameCase{"ARD", "019", "ARD             19  ", 19, 4, false},
-                    NameCase{"ARD", "  5", "ARD             5   ", 5, 27, false},
-                    NameCase{"ARD", "$C0", "ARD             192 ", 192, 0, false},
-                    NameCase{"ARD", "400", "ARD             400 ", 400, 27, false},
-                    NameCase{"ARD", "19 ", "ARD             0   ", 0, 27, false},
+                    NameCase{"NDF", "019", "NDF             19  ", 19, 4, false},
+                    NameCase{"NDF", "  5", "NDF             5   ", 5, 27, false},
+                    NameCase{"NDF", "$C0", "NDF             192 ", 192, 0, false},
+                    NameCase{"NDF", "400", "NDF             400 ", 400, 27, false},
+                    NameCase{"NDF", "19 ", "NDF             0   ", 0, 27, false},
                     // A feed's position is raised by 500, but not in its name.
                     NameCase{"Test Card", "192", "Test Card       192 ", 692, 0, true},
                     NameCase{"News FEED", "019", "News FEED       19  ", 519, 4, true}));
@@ -415,7 +415,7 @@ TEST(ImportTest, MissingListLeavesTablesEmptyAndShowsNothing) {
 // Rows 12 to 15 of the console after a whole run on a small list.
 TEST(ImportRunTest, ConsoleShowsTheLastRecordAndCompletion) {
   MemoryDrive drive;
-  std::string ini = "[Tunewerk]\r\nEXCLUDE\r\nCANAL+  \r\nEND\r\nASTRA\r\n";
+  std::string ini = "[Tunewerk]\r\nEXCLUDE\r\nKINO+   \r\nEND\r\nASTRA\r\n";
   for (int s = 0; s < 27; ++s) ini += std::to_string(s == 0 ? 192 : s) + "\r\nSat\r\n";
   drive.files["vaz3er.ini"] = ini;
   Rec last = Radio();

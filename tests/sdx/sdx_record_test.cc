@@ -128,7 +128,7 @@ std::string FieldLine() {
   put(43, "1");
   put(44, "ABCDEFGH");
   put(52, "019");
-  put(56, "CANAL+  ");
+  put(56, "KINO+   ");
   put(70, "-0001");
   put(76, "$0A0");
   put(80, "  12");
@@ -149,7 +149,7 @@ void ExpectFieldLineValues(const SdxFields& f) {
   EXPECT_EQ(f.polFlag, '1');
   EXPECT_EQ(f.programmeName.view(), "ABCDEFGHIJKLMNOPQRST");
   EXPECT_EQ(f.orbitalPos, 19);
-  EXPECT_EQ(f.provider, "CANAL+  ");
+  EXPECT_EQ(f.provider, "KINO+   ");
   EXPECT_EQ(f.symbolRate, 65535);
   EXPECT_EQ(f.videoPid, 160);
   EXPECT_EQ(f.audioPid, 12);

@@ -73,7 +73,7 @@ std::vector<std::string> Providers(int count) {
 }
 
 TEST(SettingsReaderTest, CrLfAndLfFilesGiveTheSameTables) {
-  std::vector<std::string> exclusion = {"CANAL+  ", "ARD", "END"};
+  std::vector<std::string> exclusion = {"KINO+   ", "NDF", "END"};
   auto lf = std::make_unique<SettingsRun>(SettingsFile(exclusion, "\n"));
   auto crlf = std::make_unique<SettingsRun>(SettingsFile(exclusion, "\r\n"));
   for (SettingsRun* run : {lf.get(), crlf.get()}) {
@@ -120,8 +120,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<ExclusionCase>& param) { return param.param.name; });
 
 TEST(SettingsReaderTest, ProviderLinesAreCutButNotTrimmed) {
-  auto run = std::make_unique<SettingsRun>(SettingsFile({"ABCDEFGHIJ", " ard  ", "END"}));
-  EXPECT_EQ(run->Entries(), (std::vector<std::string>{"ABCDEFGH", " ard  ", "END"}));
+  auto run = std::make_unique<SettingsRun>(SettingsFile({"ABCDEFGHIJ", " ndf  ", "END"}));
+  EXPECT_EQ(run->Entries(), (std::vector<std::string>{"ABCDEFGH", " ndf  ", "END"}));
 }
 
 struct NumberCase {
@@ -146,7 +146,7 @@ INSTANTIATE_TEST_SUITE_P(
     Lines, NumberLineTest,
     testing::Values(NumberCase{"Plain", "192", 192}, NumberCase{"LeadingBlanks", "   192", 192},
                     NumberCase{"LeadingTab", "\t192", 192}, NumberCase{"Plus", "+192", 192},
-                    NumberCase{"NameAfter", "192 Astra 1", 192},
+                    NumberCase{"NameAfter", "192 Nord 1", 192},
                     NumberCase{"LeadingZero", "0192", 192}, NumberCase{"DecimalPoint", "19.2", 19},
                     NumberCase{"EmptyLinesBefore", "\n\n\r\n192", 192},
                     NumberCase{"HeldIn16Bits", "65728", 192},
@@ -193,7 +193,7 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"AstraMissing", Lines({"EXCLUDE", "END", "astra", " ASTRA", "192", "x"}),
                     "vaz3er.ini: no line \"ASTRA\" found"},
         // The exclusion section runs off the end: 50 empty entries, then no ASTRA.
-        FailureCase{"EndMissing", Lines({"EXCLUDE", "ARD"}), "vaz3er.ini: no line \"ASTRA\" found"},
+        FailureCase{"EndMissing", Lines({"EXCLUDE", "NDF"}), "vaz3er.ini: no line \"ASTRA\" found"},
         FailureCase{"EndOfFileByteBeforeAstra",
                     Lines({"EXCLUDE", "END"}) + "\x1a" + Lines(SatelliteLines()),
                     "vaz3er.ini: no line \"ASTRA\" found"},
@@ -201,12 +201,12 @@ INSTANTIATE_TEST_SUITE_P(
                     "vaz3er.ini: satellite 1: a position number was expected"},
         FailureCase{"BlankAfterPlus", WithSatelliteLines(SatellitesWith(9, "+ 192")),
                     "vaz3er.ini: satellite 5: a position number was expected"},
-        FailureCase{"TextForNumber", WithSatelliteLines(SatellitesWith(5, "Hotbird")),
+        FailureCase{"TextForNumber", WithSatelliteLines(SatellitesWith(5, "Sunbird")),
                     "vaz3er.ini: satellite 3: a position number was expected"},
         // An empty line after a number line is its ignored line, so the name
         // line stands where the next number belongs.
         FailureCase{"EmptyLineShiftsPairs",
-                    Lines({"EXCLUDE", "END", "ASTRA", "192", "", "Astra 1", "130", "Hotbird"}),
+                    Lines({"EXCLUDE", "END", "ASTRA", "192", "", "Astra 1", "130", "Sunbird"}),
                     "vaz3er.ini: satellite 2: a position number was expected"},
         FailureCase{"EndsBeforeLastNumber", WithSatelliteLines(SatellitesCutAfter(52)),
                     "vaz3er.ini: satellite 27: a position number was expected"},
