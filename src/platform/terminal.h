@@ -1,6 +1,7 @@
 #ifndef TUNEWERK_PLATFORM_TERMINAL_H_
 #define TUNEWERK_PLATFORM_TERMINAL_H_
 
+#include <chrono>
 #include <cstdint>
 
 #include "app/screen.h"
@@ -25,6 +26,24 @@ class Terminal {
 
   // Called once at exit: the last picture, then the terminal as it was.
   virtual void Finish(const Screen& screen) = 0;
+};
+
+// When a live backend redraws: at once when forced, otherwise only after a
+// change and at most every 40 ms, so that a long import never waits on it.
+class RedrawPacer {
+ public:
+  bool Due(const Screen& screen, bool force) {
+    if (!force && screen.changes() == drawnChanges_) return false;
+    auto now = std::chrono::steady_clock::now();
+    if (!force && now - lastDraw_ < std::chrono::milliseconds(40)) return false;
+    lastDraw_ = now;
+    drawnChanges_ = screen.changes();
+    return true;
+  }
+
+ private:
+  std::uint64_t drawnChanges_ = ~std::uint64_t{0};
+  std::chrono::steady_clock::time_point lastDraw_{};
 };
 
 }  // namespace tunewerk

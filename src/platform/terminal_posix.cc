@@ -5,7 +5,6 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -72,11 +71,7 @@ class LiveTerminal : public Terminal {
   }
 
   void Refresh(const Screen& screen, bool force) override {
-    if (screen.changes() == drawnChanges_ && !force) return;
-    auto now = std::chrono::steady_clock::now();
-    if (!force && now - lastDraw_ < std::chrono::milliseconds(40)) return;
-    lastDraw_ = now;
-    Draw(screen);
+    if (pacer_.Due(screen, force)) Draw(screen);
   }
 
   void Finish(const Screen& screen) override {
@@ -87,7 +82,6 @@ class LiveTerminal : public Terminal {
 
  private:
   void Draw(const Screen& screen) {
-    drawnChanges_ = screen.changes();
     std::size_t cells = static_cast<std::size_t>(screen.width()) * screen.height();
     bool all = shown_.size() != cells;  // nothing on the terminal is known
     if (all) shown_.assign(cells, Cell{});
@@ -135,8 +129,7 @@ class LiveTerminal : public Terminal {
   int width_;
   int height_;
   std::vector<Cell> shown_;
-  std::uint64_t drawnChanges_ = ~std::uint64_t{0};
-  std::chrono::steady_clock::time_point lastDraw_{};
+  RedrawPacer pacer_;
   std::uint8_t input_[4096];
   std::size_t inputPosition_ = 0;
   std::size_t inputLength_ = 0;

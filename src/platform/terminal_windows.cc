@@ -7,7 +7,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <vector>
 
@@ -50,11 +49,7 @@ class ConsoleTerminal : public Terminal {
   int ReadInputByte() override { return inputIsConsole_ ? ReadKey() : ReadByte(); }
 
   void Refresh(const Screen& screen, bool force) override {
-    if (screen.changes() == drawnChanges_ && !force) return;
-    auto now = std::chrono::steady_clock::now();
-    if (!force && now - lastDraw_ < std::chrono::milliseconds(40)) return;
-    lastDraw_ = now;
-    Draw(screen);
+    if (pacer_.Due(screen, force)) Draw(screen);
   }
 
   // The console keeps the colours it had: cells carry their own attributes
@@ -109,7 +104,6 @@ class ConsoleTerminal : public Terminal {
 
   // Writes the runs of rows that differ from what the console shows.
   void Draw(const Screen& screen) {
-    drawnChanges_ = screen.changes();
     std::size_t cells = static_cast<std::size_t>(width_) * height_;
     bool all = shown_.size() != cells;
     if (all) shown_.assign(cells, CHAR_INFO{});
@@ -170,8 +164,7 @@ class ConsoleTerminal : public Terminal {
   int height_;
   WORD startAttribute_;
   std::vector<CHAR_INFO> shown_;
-  std::uint64_t drawnChanges_ = ~std::uint64_t{0};
-  std::chrono::steady_clock::time_point lastDraw_{};
+  RedrawPacer pacer_;
   INPUT_RECORD records_[kRecords];
   DWORD recordPosition_ = 0;
   DWORD recordCount_ = 0;
