@@ -168,6 +168,9 @@ void ImportChannels(InputFile& sdx, Console& console, ChannelTables& tables) {
   do {
     ReadSdxRecord(sdx, &record);
     EchoRecord(console, record);
+    // Most records of a long list fail on the stream type; the rules have no
+    // side effects, so the other fields are taken only when it passes.
+    if (StreamTypeOf(record) != kVideoStreamType) continue;
     ExtractFields(record, &fields);
     bool feedName = HasFeedName(fields);
     if (IsAccepted(fields, feedName, tables)) BuildFromRecord(fields, feedName, state, tables);

@@ -114,6 +114,10 @@ void EchoRecord(Console& console, const SdxRecord& record) {
   console.WriteText(record.view());
 }
 
+std::string_view StreamTypeOf(const SdxRecord& record) {
+  return Field(record.view(), kStreamType);
+}
+
 void ExtractFields(const SdxRecord& record, SdxFields* fields) {
   std::string_view r = record.view();
   fields->tpName = Field(r, kTpName);

@@ -60,6 +60,10 @@ void EchoRecord(Console& console, const SdxRecord& record);
 // the text fields of *fields.
 void ExtractFields(const SdxRecord& record, SdxFields* fields);
 
+// The stream type field alone (as ExtractFields takes it), so that a record
+// can be rejected on it before the other fields are converted.
+std::string_view StreamTypeOf(const SdxRecord& record);
+
 // Number conversion of a field: blanks and tabs, one optional sign, "$" for
 // hexadecimal or "%" for binary, then only digits of the base to the end of
 // the text (a trailing blank fails). Returns false with *value 0 on failure;
