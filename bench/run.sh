@@ -1,0 +1,86 @@
+#!/bin/bash
+# Builds the release program, makes the bench drives and measures them side by
+# side with wc -l and cat on the same bytes. Figures go to stdout; copy them
+# into bench/RESULTS.md.
+#
+# Environment: RUNS (rounds, default 7), SEED (default 1), BUILD_DIR (default:
+# the release preset's build/release), BENCH_DIR (scratch, default a fresh
+# directory under /tmp, removed at exit; it needs about 420 MB).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+runs=${RUNS:-7}
+seed=${SEED:-1}
+tool="python3 $root/bench/benchtool.py"
+
+if [ -z "${BUILD_DIR:-}" ]; then
+  (cd "$root" && cmake --preset release >/dev/null && cmake --build --preset release --target tunewerk >/dev/null)
+  BUILD_DIR=$root/build/release
+else
+  BUILD_DIR=$(realpath -m "$BUILD_DIR")
+  cmake -S "$root" -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build "$BUILD_DIR" -j2 --target tunewerk >/dev/null
+fi
+program=$BUILD_DIR/tunewerk
+
+if [ -z "${BENCH_DIR:-}" ]; then
+  BENCH_DIR=$(mktemp -d /tmp/tunewerk-bench.XXXXXX)
+  trap 'rm -rf "$BENCH_DIR"' EXIT
+fi
+mkdir -p "$BENCH_DIR"
+data=$(realpath "$BENCH_DIR")
+
+echo "== machine"
+echo "nproc: $(nproc)"
+echo "cpu: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//')"
+echo "memory: $(free -m | awk '/^Mem:/ {print $2 " MB"}')"
+echo "kernel: $(uname -r)"
+echo "file system of the drives: $(df -T "$data" | awk 'NR == 2 {print $2}')"
+echo "compiler: $(grep -m1 CMAKE_CXX_COMPILER: "$BUILD_DIR/CMakeCache.txt" | cut -d= -f2) $(grep -m1 CMAKE_CXX_COMPILER_VERSION "$BUILD_DIR/CMakeFiles/"*/CMakeCXXCompiler.cmake | sed 's/.*"\(.*\)".*/\1/')"
+echo "seed: $seed, rounds: $runs"
+
+echo "== making the drives"
+$tool max-drive "$data/max" --seed "$seed"
+cp -r "$data/max" "$data/max-unsorted"
+$tool rejected-drive "$data/rejected-200mb" --bytes $((200 * 1024 * 1024)) --seed "$seed"
+$tool rejected-drive "$data/rejected-1mb" --bytes $((1024 * 1024)) --seed "$seed"
+printf 'y\ny\n\ny\n' >"$data/answers-sorted"
+printf 'y\ny\nn\ny\n' >"$data/answers-unsorted"
+for d in max max-unsorted rejected-200mb rejected-1mb; do
+  echo "$d: $(stat -c %s "$data/$d/user.sdx") bytes, $(wc -l <"$data/$d/user.sdx") lines"
+done
+
+# One run each first: it warms the page cache and makes the outputs that the
+# cat of the maximal drive reads.
+for d in max rejected-200mb rejected-1mb; do
+  (cd "$data/$d" && "$program" <"$data/answers-sorted" >console.txt)
+done
+(cd "$data/max-unsorted" && "$program" <"$data/answers-unsorted" >console.txt)
+word() { od -An -tu1 -j"$2" -N2 "$1" | awk '{print $1 * 256 + $2}'; }
+tps=$(word "$data/max/user.drc" 27016)
+progs=$(word "$data/max/user.drc" 73022)
+echo "maximal drive: $tps transponders, $progs programmes"
+[ "$tps" = 999 ] && [ "$progs" = 2999 ] || { echo "the maximal drive does not fill both tables" >&2; exit 1; }
+for d in rejected-200mb rejected-1mb; do
+  [ "$(word "$data/$d/user.drc" 73022)" = 0 ] || { echo "$d: a record was accepted" >&2; exit 1; }
+done
+
+list=$data/rejected-200mb/user.sdx
+echo
+echo "== rejected-record list: import against wc -l and cat, same bytes"
+$tool measure --runs "$runs" \
+  --case "wc -l (200 MB)" "$data" - - "wc -l $list" \
+  --case "cat >/dev/null (200 MB)" "$data" "$list" - "cat" \
+  --case "tunewerk (200 MB rejected)" "$data/rejected-200mb" "$data/answers-sorted" "$data/rejected-200mb/console.txt" "$program" \
+  --case "tunewerk (1 MB rejected)" "$data/rejected-1mb" "$data/answers-sorted" "$data/rejected-1mb/console.txt" "$program" \
+  --check ratio "tunewerk (200 MB rejected)" "wc -l (200 MB)" 2 \
+  --check rss "tunewerk (200 MB rejected)" "tunewerk (1 MB rejected)" 1024
+
+max=$data/max
+echo
+echo "== maximal drive (999 transponders, 2999 programmes): whole run against cat of its bytes"
+$tool measure --runs $((runs * 3)) \
+  --case "cat inputs+outputs >/dev/null" "$max" - - "cat user.sdx vaz3er.ini 3ci.drc user.drc tunewerk.txt audio.txt video.txt" \
+  --case "tunewerk (sorting on)" "$max" "$data/answers-sorted" "$max/console.txt" "$program" \
+  --case "tunewerk (sorting off)" "$data/max-unsorted" "$data/answers-unsorted" "$data/max-unsorted/console.txt" "$program" \
+  --check ratio "tunewerk (sorting on)" "cat inputs+outputs >/dev/null" 3 \
+  --check share "tunewerk (sorting on)" "tunewerk (sorting off)" 5

@@ -1,0 +1,154 @@
+// Runs the whole program against the in-memory drive and terminal with
+// fuzzer-chosen inputs, faults and screen size, then checks what any run
+// must leave behind.
+//
+// Input: a 5-byte head, then the answers, vaz3er.ini, user.sdx and the head
+// of 3ci.drc, separated by kSeparator (missing parts are empty).
+//   head[0] flags: bit 0/1/2 leave out vaz3er.ini / user.sdx / 3ci.drc;
+//           bit 3 the four outputs exist before the run.
+//   head[1] faults: bit 0 the disk takes only 16 * param bytes;
+//           bit 1/2/3 reads of user.sdx / 3ci.drc / vaz3er.ini fail after
+//           param bytes; bit 4 creating output (param % 4) is refused;
+//           bit 5 renames are refused.
+//   head[2..3] param, big-endian.
+//   head[4] screen: 0 is 80 x 25, otherwise 1 + 5 * (low 5 bits) columns and
+//           1 + 4 * (high 3 bits) rows.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <string_view>
+
+#include "app/run.h"
+#include "app/screen.h"
+#include "platform/memory_drive.h"
+#include "platform/transcript.h"
+
+namespace {
+
+using tunewerk::MemoryDrive;
+
+constexpr std::string_view kSeparator = "#--#";
+constexpr std::size_t kHeadSize = 5;
+constexpr std::size_t kReceiverFileSize = 475029;
+constexpr std::size_t kHeaderSize = 27012;
+constexpr const char* kInputs[] = {"vaz3er.ini", "user.sdx", "3ci.drc"};
+constexpr const char* kOutputs[] = {"user.drc", "tunewerk.txt", "audio.txt", "video.txt"};
+
+void Check(bool ok, const char* what) {
+  if (ok) return;
+  std::fprintf(stderr, "fuzz_run: violated: %s\n", what);
+  std::abort();
+}
+
+// The next part up to the separator (or the end); advances past it.
+std::string TakePart(std::string_view* rest) {
+  std::size_t end = rest->find(kSeparator);
+  std::string part(rest->substr(0, end));
+  rest->remove_prefix(end == rest->npos ? rest->size() : end + kSeparator.size());
+  return part;
+}
+
+bool Bit(std::uint8_t byte, int bit) {
+  return (byte >> bit) & 1;
+}
+
+void CheckErrorLine(int status, const std::string& errorLine) {
+  Check(status == 0 || status == 1, "exit status is 0 or 1");
+  if (status == 0) {
+    Check(errorLine.empty(), "a successful run writes nothing to stderr");
+    return;
+  }
+  Check(errorLine.rfind("tunewerk: ", 0) == 0, "the error line starts with the program name");
+  Check(errorLine.find('\n') == errorLine.size() - 1, "the error line is one line ending in LF");
+  Check(errorLine.find(".tunewerk-") == std::string::npos, "the error line names no temporary");
+}
+
+void CheckSuccessfulOutputs(const MemoryDrive& drive, const std::string& oldHeader) {
+  for (const char* name : kOutputs) Check(drive.files.count(name) == 1, "every output exists");
+  const std::string& receiver = drive.files.at("user.drc");
+  Check(receiver.size() == kReceiverFileSize, "user.drc has its fixed size");
+  std::string header = oldHeader.substr(0, kHeaderSize);
+  header.resize(kHeaderSize, '\x1a');
+  Check(receiver.compare(0, kHeaderSize, header) == 0, "user.drc starts with the old header");
+  Check(drive.files.size() == 7, "the drive holds the inputs and the outputs only");
+}
+
+// The run-at-a-time Screen::Put must leave the screen as byte-at-a-time
+// PutByte does.
+void CheckScreenPut(std::string_view bytes, int width, int height) {
+  tunewerk::Screen whole(width, height, 0x07), single(width, height, 0x07);
+  whole.MoveCursor(1, height / 2 + 1);
+  single.MoveCursor(1, height / 2 + 1);
+  whole.Put(bytes);
+  for (char c : bytes) single.PutByte(static_cast<std::uint8_t>(c));
+  Check(whole.cursorColumn() == single.cursorColumn() && whole.cursorRow() == single.cursorRow(),
+        "Put moves the cursor like PutByte");
+  for (int row = 1; row <= height; ++row) {
+    for (int column = 1; column <= width; ++column) {
+      Check(whole.At(column, row).character == single.At(column, row).character,
+            "Put fills cells like PutByte");
+    }
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < kHeadSize) return 0;
+  const std::uint8_t* head = data;
+  std::string_view rest(reinterpret_cast<const char*>(data + kHeadSize), size - kHeadSize);
+  std::string answers = TakePart(&rest);
+  std::string contents[3];
+  for (std::string& content : contents) content = TakePart(&rest);
+
+  std::uint8_t flags = head[0], faults = head[1], screen = head[4];
+  std::size_t param = static_cast<std::size_t>(head[2]) << 8 | head[3];
+
+  MemoryDrive drive;
+  for (int i = 0; i < 3; ++i) {
+    if (!Bit(flags, i)) drive.files[kInputs[i]] = contents[i];
+  }
+  if (Bit(flags, 3)) {
+    for (const char* name : kOutputs) drive.files[name] = std::string("old ") + name;
+  }
+  if (Bit(faults, 0)) drive.writeLimit = 16 * param;
+  if (Bit(faults, 1)) drive.failingReads["user.sdx"] = param;
+  if (Bit(faults, 2)) drive.failingReads["3ci.drc"] = param;
+  if (Bit(faults, 3)) drive.failingReads["vaz3er.ini"] = param;
+  if (Bit(faults, 4)) drive.refusedCreates.push_back(kOutputs[param % 4]);
+  drive.refuseRenames = Bit(faults, 5);
+  const std::map<std::string, std::string> before = drive.files;
+
+  int width = screen == 0 ? tunewerk::kTranscriptWidth : 1 + 5 * (screen & 0x1F);
+  int height = screen == 0 ? tunewerk::kTranscriptHeight : 1 + 4 * (screen >> 5);
+  CheckScreenPut(contents[1].substr(0, 4096), width, height);
+  tunewerk::MemoryTerminal terminal(answers, width, height);
+  std::string errorLine;
+  int status = tunewerk::RunTunewerk(drive, terminal, &errorLine);
+
+  CheckErrorLine(status, errorLine);
+  for (const auto& [name, content] : drive.files) {
+    Check(name.rfind(".tunewerk-", 0) != 0, "no temporary is left");
+  }
+  for (const char* name : kInputs) {
+    auto was = before.find(name);
+    auto is = drive.files.find(name);
+    Check((was == before.end()) == (is == drive.files.end()),
+          "inputs are neither made nor removed");
+    Check(was == before.end() || was->second == is->second, "inputs are unchanged");
+  }
+  if (status == 0) {
+    CheckSuccessfulOutputs(drive, contents[2]);
+    // Earlier echoes may stand below it, but the closing line is written last.
+    if (screen == 0) {
+      Check(terminal.transcript.find("files generated successfully") != std::string::npos,
+            "a successful run shows its closing line");
+    }
+  } else {
+    Check(drive.files == before, "a failed run leaves the drive as it was");
+  }
+  return 0;
+}
