@@ -124,6 +124,12 @@ void OutputFile::Close() {
   file_.reset();
 }
 
+void OutputFile::CheckReplaceable() {
+  if (!created_ || state_.failed()) return;
+  std::string reason;
+  if (!drive_.CheckReplaceable(name_, &reason)) Fail("cannot replace ", reason);
+}
+
 void OutputFile::Commit() {
   if (!created_ || state_.failed()) return;
   std::string reason;

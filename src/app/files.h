@@ -83,6 +83,9 @@ class OutputFile {
 
   // True when Create has happened and the temporary may be renamed.
   bool created() const { return created_; }
+  // Whether the temporary could replace the real file; a failure enters the
+  // error state.
+  void CheckReplaceable();
   // Renames the temporary into place; a failure enters the error state.
   void Commit();
   // Drops the temporary (a failed run leaves the real file as it was).

@@ -101,6 +101,7 @@ void CloseFiles(RunState& run) {
 // The outputs replace the old ones only when the whole run succeeded.
 void CommitOrDiscardOutputs(RunState& run) {
   OutputFile* outputs[] = {&run.receiver, &run.listing, &run.radioList, &run.tvList};
+  for (OutputFile* out : outputs) out->CheckReplaceable();
   for (OutputFile* out : outputs) out->Commit();
   for (OutputFile* out : outputs) out->Discard();
 }

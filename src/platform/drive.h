@@ -44,6 +44,11 @@ class Drive {
   virtual bool CreateTemporary(std::string_view name, std::unique_ptr<WritableFile>* file,
                                std::string* reason) = 0;
 
+  // Whether `name` can be replaced by its temporary (it is not a directory);
+  // asked of every output before the first is replaced, so that a run never
+  // replaces some outputs and then fails on another.
+  virtual bool CheckReplaceable(std::string_view name, std::string* reason) = 0;
+
   // Renames the temporary of `name` over `name`.
   virtual bool ReplaceWithTemporary(std::string_view name, std::string* reason) = 0;
 

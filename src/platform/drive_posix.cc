@@ -160,6 +160,15 @@ class PosixDrive : public Drive {
     return true;
   }
 
+  bool CheckReplaceable(std::string_view name, std::string* reason) override {
+    struct stat info {};
+    if (lstat(std::string(name).c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+      *reason = PosixReason(EISDIR);
+      return false;
+    }
+    return true;
+  }
+
   bool ReplaceWithTemporary(std::string_view name, std::string* reason) override {
     std::string path = TemporaryPath(name);
     if (rename(path.c_str(), std::string(name).c_str()) != 0) {

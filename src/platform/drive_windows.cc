@@ -168,6 +168,15 @@ class WindowsDrive : public Drive {
     return true;
   }
 
+  bool CheckReplaceable(std::string_view name, std::string* reason) override {
+    DWORD attributes = GetFileAttributesA(Path(name).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      *reason = "is a directory";
+      return false;
+    }
+    return true;
+  }
+
   bool ReplaceWithTemporary(std::string_view name, std::string* reason) override {
     std::string path = TemporaryPath(name);
     if (!MoveFileExA(path.c_str(), Path(name).c_str(),

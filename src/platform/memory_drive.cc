@@ -83,6 +83,14 @@ bool MemoryDrive::CreateTemporary(std::string_view name, std::unique_ptr<Writabl
   return true;
 }
 
+bool MemoryDrive::CheckReplaceable(std::string_view name, std::string* reason) {
+  if (std::find(unreplaceable.begin(), unreplaceable.end(), name) == unreplaceable.end()) {
+    return true;
+  }
+  *reason = "Is a directory";
+  return false;
+}
+
 bool MemoryDrive::ReplaceWithTemporary(std::string_view name, std::string* reason) {
   std::string key(name);
   log.push_back("replace " + key);

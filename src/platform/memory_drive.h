@@ -23,6 +23,8 @@ class MemoryDrive : public Drive {
   // Total bytes all writes may put out before a write fails ("disk full").
   std::size_t writeLimit = static_cast<std::size_t>(-1);
   bool refuseRenames = false;
+  // Names that cannot be replaced (as if a directory stood there).
+  std::vector<std::string> unreplaceable;
   // Every operation in order, e.g. "open user.sdx", "create user.drc".
   std::vector<std::string> log;
 
@@ -32,6 +34,7 @@ class MemoryDrive : public Drive {
                     std::string* reason) override;
   bool CreateTemporary(std::string_view name, std::unique_ptr<WritableFile>* file,
                        std::string* reason) override;
+  bool CheckReplaceable(std::string_view name, std::string* reason) override;
   bool ReplaceWithTemporary(std::string_view name, std::string* reason) override;
   void RemoveTemporary(std::string_view name) override;
   std::string ShownName(std::string_view name) const override { return std::string(name); }

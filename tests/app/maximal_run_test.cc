@@ -15,7 +15,10 @@ namespace {
 
 std::string Settings() {
   std::string text = "EXCLUDE\r\nEND\r\nASTRA\r\n";
-  for (int s = 0; s < 27; ++s) text += std::to_string(s * 13) + "\r\nsatellite\r\n";
+  for (int s = 0; s < 27; ++s) {
+    text += std::to_string(s * 13);
+    text += "\r\nsatellite\r\n";
+  }
   return text;
 }
 
@@ -30,13 +33,13 @@ std::string MaximalList() {
       Rec r;
       r.frequency = Number(1070000 + t * 100, 8);
       r.pos = Number((t * 7) % 360, 3);
-      r.pol = t % 2 ? "1" : "0";
-      r.name = "Prog " + Number((programme * 7919) % 2999, 4) + " name";
-      r.radio = i == 2 ? "R" : "T";
+      r.pol.assign(1, t % 2 ? '1' : '0');
+      r.name = Number((programme * 7919) % 2999, 4) + " programme";
+      r.radio.assign(1, i == 2 ? 'R' : 'T');
       r.videoPid = Number(100 + i, 4);
       r.audioPid = Number(200 + i, 4);
       r.sid = Number(programme, 5);
-      r.tpName = "TP " + Number(t, 11);
+      r.tpName = Number(t, 11) + " TP";
       records.push_back(r);
     }
   }

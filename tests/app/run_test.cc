@@ -127,6 +127,9 @@ TEST_F(RunTest, FailuresLeaveOutputsUntouched) {
        "generating files", "tunewerk: cannot create video.txt: Permission denied\n"},
       {"disk full", [](MemoryDrive& d) { d.writeLimit = 100000; }, "generating files",
        "tunewerk: cannot write user.drc: No space left on device\n"},
+      {"last output cannot be replaced",
+       [](MemoryDrive& d) { d.unreplaceable.push_back("video.txt"); }, "generating files",
+       "tunewerk: cannot replace video.txt: Is a directory\n"},
       {"rename refused", [](MemoryDrive& d) { d.refuseRenames = true; }, "generating files",
        "tunewerk: cannot replace user.drc: Permission denied\n"},
   };
