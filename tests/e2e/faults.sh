@@ -97,11 +97,12 @@ before=$(drive_state)
 if [ "$(id -u)" != 0 ]; then
   run_in_drive
   expect_failure read-only-drive '^tunewerk: cannot create user\.drc: ' "$before"
-elif command -v setpriv >/dev/null && setpriv --reuid=65534 --regid=65534 --clear-groups true 2>/dev/null; then
+elif command -v setpriv >/dev/null &&
+  setpriv --reuid=65534 --regid=65534 --clear-groups "$program" --version >/dev/null 2>&1; then
   run_in_drive setpriv --reuid=65534 --regid=65534 --clear-groups
   expect_failure read-only-drive '^tunewerk: cannot create user\.drc: ' "$before"
 else
-  skip read-only-drive "running as root and setpriv cannot switch to nobody"
+  skip read-only-drive "running as root, and nobody cannot run $program"
 fi
 chmod 755 "$drive"
 
