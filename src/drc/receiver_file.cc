@@ -100,7 +100,7 @@ void WriteProgrammeRecord(OutputFile& out, const ProgrammeEntry& programme) {
   PutWord(out, programme.pcrPid);
   PutWord(out, programme.videoPid);
   for (int k = 0; k < streams; ++k) PutWord(out, programme.audioPid[k]);
-  out.WriteRepeated(kZero, (kAudioPidSlots - streams) * 2);
+  out.WriteRepeated(kZero, static_cast<std::size_t>(kAudioPidSlots - streams) * 2);
   PutText(out, programme.displayName.view(), kDisplayNameWidth);
   for (int k = 0; k < streams; ++k) {
     PutText(out, programme.audioLang[k].view(), kAudioLangWidth);
