@@ -24,7 +24,7 @@
 Every byte is made up here from the seed, so a run is reproducible.
 """
 import argparse
-import importlib.util
+import runpy
 import os
 import random
 import shlex
@@ -34,20 +34,14 @@ import sys
 import tempfile
 import time
 from pathlib import Path
+from types import SimpleNamespace
 
 HERE = Path(__file__).resolve().parent
 LINE_END = "\r\n"
 
 
-def load_example_module():
-    path = HERE.parent / "examples" / "make-example-drive.py"
-    spec = importlib.util.spec_from_file_location("example_drive", path)
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
-    return module
-
-
-example = load_example_module()
+# The example drive's generator, run as a library (its main() stays unrun).
+example = SimpleNamespace(**runpy.run_path(str(HERE.parent / "examples" / "make-example-drive.py")))
 sdx_line = example.sdx_line
 FREE = example.FREE
 POSITIONS = [pos for pos, _ in example.SATELLITES]

@@ -6,23 +6,17 @@ and the answers, vaz3er.ini, user.sdx and 3ci.drc head joined by "#--#".
 Every byte is made up here or by examples/make-example-drive.py.
 Usage: python3 fuzz/make_corpus.py [fuzz/corpus]
 """
-import importlib.util
+import runpy
 import sys
 from pathlib import Path
+from types import SimpleNamespace
 
 HERE = Path(__file__).resolve().parent
 SEPARATOR = b"#--#"
 
 
-def load_example_module():
-    path = HERE.parent / "examples" / "make-example-drive.py"
-    spec = importlib.util.spec_from_file_location("example_drive", path)
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
-    return module
-
-
-ex = load_example_module()
+# The example drive's generator, run as a library (its main() stays unrun).
+ex = SimpleNamespace(**runpy.run_path(str(HERE.parent / "examples" / "make-example-drive.py")))
 INI = ex.settings().encode("ascii")
 RECORDS = [line.encode("ascii") for line in ex.records()]
 HEADER_LINE = b"SDX channel list - fuzz seed"
