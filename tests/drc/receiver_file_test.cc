@@ -11,6 +11,7 @@
 #include "app/files.h"
 #include "model/channel_tables.h"
 #include "platform/memory_drive.h"
+#include "support/written_file.h"
 
 namespace tunewerk {
 namespace {
@@ -21,17 +22,8 @@ std::string Bytes(std::initializer_list<int> values) {
   return bytes;
 }
 
-// What `write` puts into a fresh user.drc.
 std::string Written(const std::function<void(OutputFile&)>& write) {
-  MemoryDrive drive;
-  FileErrorState state;
-  OutputFile out(drive, state);
-  out.Create("user.drc");
-  write(out);
-  out.Close();
-  out.Commit();
-  EXPECT_FALSE(state.failed()) << state.message();
-  return drive.files["user.drc"];
+  return WrittenFile("user.drc", write);
 }
 
 TEST(ReceiverFileTest, ByteWritersAreBigEndianLowBits) {

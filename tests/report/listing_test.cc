@@ -8,21 +8,13 @@
 #include "app/file_error_state.h"
 #include "app/files.h"
 #include "platform/memory_drive.h"
+#include "support/written_file.h"
 
 namespace tunewerk {
 namespace {
 
-// What `write` puts into a fresh tunewerk.txt.
 std::string Written(const std::function<void(OutputFile&)>& write) {
-  MemoryDrive drive;
-  FileErrorState state;
-  OutputFile out(drive, state);
-  out.Create("tunewerk.txt");
-  write(out);
-  out.Close();
-  out.Commit();
-  EXPECT_FALSE(state.failed()) << state.message();
-  return drive.files["tunewerk.txt"];
+  return WrittenFile("tunewerk.txt", write);
 }
 
 TEST(ListingTest, NumbersAreRightAlignedAndNeverCut) {

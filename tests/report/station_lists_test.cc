@@ -7,6 +7,7 @@
 #include "app/file_error_state.h"
 #include "app/files.h"
 #include "platform/memory_drive.h"
+#include "support/written_file.h"
 
 namespace tunewerk {
 namespace {
@@ -29,7 +30,7 @@ TEST(StationListsTest, StationLines) {
        "deu    3 Test Card       192  692\r\n"},
       {"small position right-aligned", 4, "fra", "Kanal           5   ", 5,
        "fra    4 Kanal           5      5\r\n"},
-      {"number wider than its field", 12345, "ita", "Rai", 999, "ita 12345 Rai 999\r\n"},
+      {"number wider than its field", 12345, "ita", "Ria", 999, "ita 12345 Ria 999\r\n"},
       {"texts as held", 2, "", "", 13, "    2   13\r\n"},
   };
   for (const Case& c : cases) {
@@ -38,14 +39,9 @@ TEST(StationListsTest, StationLines) {
     p.audioLang[0].Assign(c.lang);
     p.displayName.Assign(c.displayName);
     p.orbitalPos = c.orbitalPos;
-    MemoryDrive drive;
-    FileErrorState state;
-    OutputFile out(drive, state);
-    out.Create("video.txt");
-    WriteStationLine(out, c.number, p);
-    out.Close();
-    out.Commit();
-    EXPECT_EQ(drive.files["video.txt"], c.expected) << c.name;
+    EXPECT_EQ(WrittenFile("video.txt", [&](OutputFile& o) { WriteStationLine(o, c.number, p); }),
+              c.expected)
+        << c.name;
   }
 }
 

@@ -1,0 +1,31 @@
+#ifndef TUNEWERK_TESTS_SUPPORT_WRITTEN_FILE_H_
+#define TUNEWERK_TESTS_SUPPORT_WRITTEN_FILE_H_
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "app/file_error_state.h"
+#include "app/files.h"
+#include "platform/memory_drive.h"
+
+namespace tunewerk {
+
+// What `write` puts into a fresh output file `name` on an in-memory drive.
+inline std::string WrittenFile(const std::string& name,
+                               const std::function<void(OutputFile&)>& write) {
+  MemoryDrive drive;
+  FileErrorState state;
+  OutputFile out(drive, state);
+  out.Create(name);
+  write(out);
+  out.Close();
+  out.Commit();
+  EXPECT_FALSE(state.failed()) << state.message();
+  return drive.files[name];
+}
+
+}  // namespace tunewerk
+
+#endif  // TUNEWERK_TESTS_SUPPORT_WRITTEN_FILE_H_
