@@ -6,14 +6,20 @@ namespace tunewerk {
 
 const char kVersionLine[] = "tunewerk 1.06\n";
 
+const char kUsageSynopsis[] =
+    "Usage: tunewerk [-C DIR] [--batch] [--scrambled] [--c-band] [--unsorted] [--feeds]\n"
+    "       tunewerk [-C DIR] --list FILE\n"
+    "       tunewerk --help | --version\n";
+
 const char kUsage[] =
-    "Usage: tunewerk\n"
+    "Usage: tunewerk [-C DIR] [--batch] [--scrambled] [--c-band] [--unsorted] [--feeds]\n"
+    "       tunewerk [-C DIR] --list FILE\n"
     "       tunewerk --help | --version\n"
     "\n"
     "Turns an SDX channel list into a Radix 3CI-Advanced receiver channel file.\n"
-    "Takes no arguments. Drive C is c:\\ on Windows, the current directory\n"
-    "elsewhere. Reads user.sdx, vaz3er.ini and 3ci.drc there, asks four\n"
-    "questions and writes user.drc, tunewerk.txt, audio.txt and video.txt.\n"
+    "Drive C is c:\\ on Windows, the current directory elsewhere. Reads user.sdx,\n"
+    "vaz3er.ini and 3ci.drc there, asks four questions and writes user.drc,\n"
+    "tunewerk.txt, audio.txt and video.txt.\n"
     "\n"
     "Questions (only the exact answer counts):\n"
     "  Include scrambled programmes (y=yes)?\n"
@@ -22,26 +28,138 @@ const char kUsage[] =
     "  Include feeds & test cards (y=yes)?\n"
     "\n"
     "Options:\n"
-    "  --help     show this text\n"
-    "  --version  show the version\n"
+    "  -C DIR, --directory=DIR  use DIR as drive C\n"
+    "  --batch        answer the questions from the options below, not from\n"
+    "                 standard input; a question without its option gets an\n"
+    "                 empty answer\n"
+    "  --scrambled    answer y: include scrambled programmes   (implies --batch)\n"
+    "  --c-band       answer y: include C band                 (implies --batch)\n"
+    "  --unsorted     answer n: do not sort                    (implies --batch)\n"
+    "  --feeds        answer y: include feeds and test cards   (implies --batch)\n"
+    "  --list FILE    print the transponders, programmes and totals of a\n"
+    "                 receiver channel file, lines ended by LF; writes nothing\n"
+    "  -h, --help     show this text\n"
+    "  --version      show the version\n"
     "\n"
-    "Exit status: 0 when the files were generated, 1 when a file could not be\n"
-    "read or written (the reason goes to standard error; no output changes),\n"
-    "2 for a usage error. See tunewerk(1).\n";
+    "Exit status: 0 when the files were generated (or listed), 1 when a file\n"
+    "could not be read or written (the reason goes to standard error; no\n"
+    "output changes), 2 for a usage error. See tunewerk(1).\n";
 
-CommandAction ParseCommandLine(int argc, const char* const* argv, std::string* problem) {
-  if (argc <= 1) return CommandAction::kRun;
-  std::string_view first = argv[1];
-  if (argc == 2 && first == "--help") return CommandAction::kHelp;
-  if (argc == 2 && first == "--version") return CommandAction::kVersion;
-  if (argc > 2 && (first == "--help" || first == "--version")) {
-    *problem = "unexpected argument '" + std::string(argv[2]) + "'";
-  } else if (first.size() > 1 && first[0] == '-') {
-    *problem = "unknown option '" + std::string(first) + "'";
-  } else {
-    *problem = "unexpected argument '" + std::string(first) + "'";
+namespace {
+
+std::string Quoted(std::string_view argument) {
+  std::string quoted(1, '\'');
+  quoted.append(argument);
+  quoted.push_back('\'');
+  return quoted;
+}
+
+class Parser {
+ public:
+  Parser(int argc, const char* const* argv) : argc_(argc), argv_(argv) {}
+
+  CommandLine Parse() {
+    bool help = false, version = false, list = false;
+    for (next_ = 1; next_ < argc_ && line_.problem.empty();) {
+      std::string_view argument = argv_[next_++];
+      if (argument == "-h" || argument == "--help") {
+        help = true;
+      } else if (argument == "--version") {
+        version = true;
+      } else if (TakeValue(argument, "-C", "--directory", &line_.directory)) {
+        if (line_.hasDirectory) Problem("-C given twice");
+        line_.hasDirectory = true;
+      } else if (TakeValue(argument, "", "--list", &line_.listFile)) {
+        if (list) Problem("--list given twice");
+        list = true;
+      } else if (!TakeAnswer(argument) && line_.problem.empty()) {
+        if (argument.size() > 1 && argument[0] == '-') {
+          Problem("unknown option " + Quoted(argument));
+        } else {
+          Problem("unexpected argument " + Quoted(argument));
+        }
+      }
+    }
+    if (line_.problem.empty()) line_.action = Decide(help, version, list);
+    return line_;
   }
-  return CommandAction::kUsageError;
+
+ private:
+  CommandAction Decide(bool help, bool version, bool list) {
+    if (help && !version && !list && !line_.hasDirectory && !line_.answersGiven) {
+      return CommandAction::kHelp;
+    }
+    if (version && !help && !list && !line_.hasDirectory && !line_.answersGiven) {
+      return CommandAction::kVersion;
+    }
+    if (help || version) {
+      Problem(std::string(help ? "--help" : "--version") + " takes no other options");
+      return CommandAction::kUsageError;
+    }
+    if (list && line_.answersGiven) {
+      Problem("--list asks no questions: it takes no answer options");
+      return CommandAction::kUsageError;
+    }
+    return list ? CommandAction::kList : CommandAction::kRun;
+  }
+
+  // `-C DIR`, `-CDIR`, `--directory DIR` and `--directory=DIR` (the short
+  // form only when `shortName` is not empty).
+  bool TakeValue(std::string_view argument, std::string_view shortName, std::string_view longName,
+                 std::string* value) {
+    std::string_view name;
+    if (!shortName.empty() && argument.starts_with(shortName)) {
+      name = shortName;
+    } else if (argument == longName ||
+               (argument.starts_with(longName) && argument[longName.size()] == '=')) {
+      name = longName;
+    } else {
+      return false;
+    }
+    std::string_view rest = argument.substr(name.size());
+    if (name == longName && !rest.empty()) rest.remove_prefix(1);  // the '='
+    if (!rest.empty() || argument.size() > name.size()) {
+      *value = std::string(rest);
+    } else if (next_ < argc_) {
+      *value = argv_[next_++];
+    } else {
+      Problem(std::string(name) + " needs " + (name == "--list" ? "a file" : "a directory"));
+    }
+    return true;
+  }
+
+  bool TakeAnswer(std::string_view argument) {
+    GivenAnswers& answers = line_.answers;
+    if (argument == "--scrambled") {
+      answers.scrambled = true;
+    } else if (argument == "--c-band") {
+      answers.cBand = true;
+    } else if (argument == "--unsorted") {
+      answers.unsorted = true;
+    } else if (argument == "--feeds") {
+      answers.feeds = true;
+    } else if (argument != "--batch") {
+      return false;
+    }
+    line_.answersGiven = true;
+    return true;
+  }
+
+  void Problem(std::string text) {
+    if (line_.problem.empty()) line_.problem = std::move(text);
+    line_.action = CommandAction::kUsageError;
+  }
+
+  int argc_;
+  const char* const* argv_;
+  int next_ = 1;
+  CommandLine line_;
+};
+
+}  // namespace
+
+CommandLine ParseCommandLine(int argc, const char* const* argv) {
+  return Parser(argc, argv).Parse();
 }
 
 }  // namespace tunewerk

@@ -3,15 +3,34 @@
 
 #include <string>
 
+#include "app/dialogue.h"
+
 namespace tunewerk {
 
-enum class CommandAction { kRun, kHelp, kVersion, kUsageError };
+enum class CommandAction { kRun, kList, kHelp, kVersion, kUsageError };
 
-// The program needs no arguments; it knows --help and --version. Anything
-// else is a usage error, described in *problem.
-CommandAction ParseCommandLine(int argc, const char* const* argv, std::string* problem);
+// What the arguments ask for. With no arguments: a run in drive C, the
+// questions answered by the user.
+struct CommandLine {
+  CommandAction action = CommandAction::kRun;
+  // -C DIR: drive C is DIR for the whole run (and --list FILE is found there).
+  bool hasDirectory = false;
+  std::string directory;
+  // Any of --batch, --scrambled, --c-band, --unsorted, --feeds: the answers
+  // come from the options and nothing is read from standard input.
+  bool answersGiven = false;
+  GivenAnswers answers;
+  // --list FILE.
+  std::string listFile;
+  // For kUsageError: what is wrong, for the one line on stderr.
+  std::string problem;
+};
+
+CommandLine ParseCommandLine(int argc, const char* const* argv);
 
 extern const char kUsage[];
+// The short form shown after a usage error.
+extern const char kUsageSynopsis[];
 extern const char kVersionLine[];
 
 }  // namespace tunewerk

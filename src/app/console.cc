@@ -55,6 +55,14 @@ std::string Console::ReadLine(std::size_t limit) {
   return answer;
 }
 
+std::string Console::ShowAnswer(std::string_view answer, std::size_t limit) {
+  std::string shown;
+  for (char byte : answer) Echo(static_cast<std::uint8_t>(byte), &shown, limit);
+  screen_.NextLine();
+  terminal_.Refresh(screen_, true);
+  return shown;
+}
+
 void Console::Echo(std::uint8_t byte, std::string* answer, std::size_t limit) {
   if (answer->size() < limit) answer->push_back(static_cast<char>(byte));
   screen_.PutByte(byte);

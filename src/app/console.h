@@ -28,6 +28,10 @@ class Console {
   // input ends it), echoes it at the cursor, moves to column 1 of the next
   // row and returns its first `limit` bytes.
   std::string ReadLine(std::size_t limit);
+  // An answer that was not typed: shown at the cursor exactly as ReadLine
+  // echoes a typed one, then column 1 of the next row. Returns its first
+  // `limit` bytes; nothing is read.
+  std::string ShowAnswer(std::string_view answer, std::size_t limit);
   // The last picture; restores the terminal.
   void Finish();
 

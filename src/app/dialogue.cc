@@ -11,9 +11,12 @@ constexpr std::uint8_t kLightGrey = 7;
 constexpr std::uint8_t kLightMagenta = 13;  // the background keeps bits 0-2: magenta
 constexpr std::size_t kAnswerLimit = 20;
 
-std::string Ask(Console& console, const char* prompt) {
+// A given answer is `yes` or empty; without `given` the user types it.
+std::string Ask(Console& console, const char* prompt, const GivenAnswers* given, bool option,
+                const char* yes) {
   console.WriteText(prompt);
-  return console.ReadLine(kAnswerLimit);
+  if (given == nullptr) return console.ReadLine(kAnswerLimit);
+  return console.ShowAnswer(option ? yes : "", kAnswerLimit);
 }
 
 }  // namespace
@@ -30,11 +33,16 @@ void ShowBanner(Console& console) {
   console.WriteLine("");
 }
 
-void AskQuestions(Console& console, RunOptions& options) {
-  options.includeScrambled = Ask(console, "Include scrambled programmes (y=yes)? ") == "y";
-  options.includeCBand = Ask(console, "Include C-Band (y=yes)? ") == "y";
-  options.sortBySatellite = Ask(console, "Sort alphabetically by satellite (n=no)? ") != "n";
-  options.includeFeeds = Ask(console, "Include feeds & test cards (y=yes)? ") == "y";
+void AskQuestions(Console& console, RunOptions& options, const GivenAnswers* given) {
+  GivenAnswers none;
+  const GivenAnswers& set = given != nullptr ? *given : none;
+  options.includeScrambled =
+      Ask(console, "Include scrambled programmes (y=yes)? ", given, set.scrambled, "y") == "y";
+  options.includeCBand = Ask(console, "Include C-Band (y=yes)? ", given, set.cBand, "y") == "y";
+  options.sortBySatellite =
+      Ask(console, "Sort alphabetically by satellite (n=no)? ", given, set.unsorted, "n") != "n";
+  options.includeFeeds =
+      Ask(console, "Include feeds & test cards (y=yes)? ", given, set.feeds, "y") == "y";
 }
 
 }  // namespace tunewerk

@@ -9,9 +9,20 @@ namespace tunewerk {
 // Clears the screen and shows the banner and the two information lines.
 void ShowBanner(Console& console);
 
+// Answers given as options instead of typed: each set one answers its
+// question with "y" (the sort question: "n"); the others get the empty answer.
+struct GivenAnswers {
+  bool scrambled = false;
+  bool cBand = false;
+  bool unsorted = false;
+  bool feeds = false;
+};
+
 // Asks the four questions; an answer counts only when it is exactly the
 // one-character text (the sort question: anything but exactly "n" is yes).
-void AskQuestions(Console& console, RunOptions& options);
+// With `given`, nothing is read: each answer is shown after its prompt as if
+// it had been typed.
+void AskQuestions(Console& console, RunOptions& options, const GivenAnswers* given = nullptr);
 
 }  // namespace tunewerk
 

@@ -66,14 +66,23 @@ std::string_view InputFile::Buffered() {
 
 void OutputFile::Create(std::string_view name) {
   name_ = std::string(name);
+  shown_ = drive_->ShownName(name);
   if (state_.failed()) return;
   std::string reason;
-  if (!drive_.CreateTemporary(name, &file_, &reason)) {
+  if (!drive_->CreateTemporary(name, &file_, &reason)) {
     Fail("cannot create ", reason);
     return;
   }
   open_ = true;
   created_ = true;
+  used_ = 0;
+}
+
+void OutputFile::Attach(std::unique_ptr<WritableFile> stream, std::string shown) {
+  shown_ = std::move(shown);
+  if (state_.failed()) return;
+  file_ = std::move(stream);
+  open_ = true;
   used_ = 0;
 }
 
@@ -101,7 +110,7 @@ void OutputFile::WriteRepeated(std::uint8_t byte, std::size_t count) {
 
 void OutputFile::WriteLine(std::string_view text) {
   Write(text);
-  Write("\r\n");
+  Write(lineEnd_);
 }
 
 void OutputFile::Flush() {
@@ -127,13 +136,13 @@ void OutputFile::Close() {
 void OutputFile::CheckReplaceable() {
   if (!created_ || state_.failed()) return;
   std::string reason;
-  if (!drive_.CheckReplaceable(name_, &reason)) Fail("cannot replace ", reason);
+  if (!drive_->CheckReplaceable(name_, &reason)) Fail("cannot replace ", reason);
 }
 
 void OutputFile::Commit() {
   if (!created_ || state_.failed()) return;
   std::string reason;
-  if (!drive_.ReplaceWithTemporary(name_, &reason)) {
+  if (!drive_->ReplaceWithTemporary(name_, &reason)) {
     Fail("cannot replace ", reason);
     return;
   }
@@ -147,12 +156,12 @@ void OutputFile::Discard() {
     file_.reset();
     open_ = false;
   }
-  if (created_) drive_.RemoveTemporary(name_);
+  if (created_) drive_->RemoveTemporary(name_);
   created_ = false;
 }
 
 void OutputFile::Fail(std::string_view what, const std::string& reason) {
-  state_.Enter(std::string(what) + drive_.ShownName(name_) + ": " + reason);
+  state_.Enter(std::string(what) + shown_ + ": " + reason);
 }
 
 }  // namespace tunewerk

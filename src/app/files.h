@@ -63,13 +63,19 @@ class InputFile {
 // A byte-stream output file of the run, written through a buffer to a
 // temporary that Commit renames into place. While the error state is set,
 // create, writes and close do nothing; a failing write or close enters it.
+// Without a drive it writes to a stream handed to Attach (standard output).
 class OutputFile {
  public:
-  OutputFile(Drive& drive, FileErrorState& state) : drive_(drive), state_(state) {}
+  OutputFile(Drive& drive, FileErrorState& state) : drive_(&drive), state_(state) {}
+  explicit OutputFile(FileErrorState& state) : drive_(nullptr), state_(state) {}
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
 
   void Create(std::string_view name);
+  // Writes to an open stream, named `shown` in messages; nothing to commit.
+  void Attach(std::unique_ptr<WritableFile> stream, std::string shown);
+  // Text lines end with CR LF unless another line end is set here.
+  void SetLineEnd(std::string_view lineEnd) { lineEnd_ = lineEnd; }
   void PutByte(std::uint8_t byte) {
     if (!open_ || state_.failed()) return;
     if (used_ == sizeof buffer_) Flush();
@@ -77,7 +83,6 @@ class OutputFile {
   }
   void Write(std::string_view bytes);
   void WriteRepeated(std::uint8_t byte, std::size_t count);
-  // Text lines end with CR LF.
   void WriteLine(std::string_view text);
   void Close();
 
@@ -95,10 +100,12 @@ class OutputFile {
   void Flush();
   void Fail(std::string_view what, const std::string& reason);
 
-  Drive& drive_;
+  Drive* drive_;
   FileErrorState& state_;
   std::unique_ptr<WritableFile> file_;
   std::string name_;
+  std::string shown_;
+  std::string_view lineEnd_ = "\r\n";
   bool open_ = false;
   bool created_ = false;
   std::size_t used_ = 0;

@@ -108,14 +108,15 @@ void CommitOrDiscardOutputs(RunState& run) {
 
 }  // namespace
 
-int RunTunewerk(Drive& drive, Terminal& terminal, std::string* errorLine) {
+int RunTunewerk(Drive& drive, Terminal& terminal, std::string* errorLine,
+                const GivenAnswers* given) {
   for (const char* name : kOutputNames) drive.RemoveTemporary(name);  // left by a killed run
   auto run = std::make_unique<RunState>(drive, terminal);
   Console& console = run->console;
   ChannelTables& tables = run->tables;
 
   ShowBanner(console);
-  AskQuestions(console, tables.options);
+  AskQuestions(console, tables.options, given);
   for (std::uint8_t& satellite : tables.satelliteMap) satellite = kUnlistedSatellite;
 
   console.WriteLine("");

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "app/dialogue.h"
 #include "platform/drive.h"
 #include "platform/terminal.h"
 
@@ -11,7 +12,9 @@ namespace tunewerk {
 // One run from the banner to "files generated successfully", against the
 // given drive and terminal. Returns 0, or 1 when the run entered the file
 // error state; then *errorLine holds the one line for stderr (with LF).
-int RunTunewerk(Drive& drive, Terminal& terminal, std::string* errorLine);
+// With `given`, the questions are answered from it and nothing is read.
+int RunTunewerk(Drive& drive, Terminal& terminal, std::string* errorLine,
+                const GivenAnswers* given = nullptr);
 
 }  // namespace tunewerk
 

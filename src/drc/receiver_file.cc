@@ -19,6 +19,56 @@ constexpr std::size_t kAudioLangWidth = 3;
 constexpr std::uint8_t kBlank = 32;
 constexpr std::uint8_t kZero = 0;
 
+std::uint16_t GetWord(const std::uint8_t* at) {
+  return static_cast<std::uint16_t>(at[0] << 8 | at[1]);
+}
+
+std::uint32_t GetLong(const std::uint8_t* at) {
+  return std::uint32_t{GetWord(at)} << 16 | GetWord(at + 2);
+}
+
+template <std::size_t kMax>
+void GetText(const std::uint8_t* at, std::size_t width, BoundedString<kMax>& text) {
+  text.Assign(std::string_view(reinterpret_cast<const char*>(at), width));
+}
+
+constexpr std::uint32_t kSymbolRateUnit = 100;  // the file holds symbols per 10 s
+
+// False when the symbol rate does not fit the listing's 16-bit value.
+bool DecodeTransponder(const std::uint8_t* record, TransponderEntry& transponder) {
+  std::uint32_t symbolRate = GetLong(record + 16) / kSymbolRateUnit;
+  if (symbolRate > 0xFFFF) return false;
+  transponder.satNumber = record[0];
+  transponder.polBand = record[1];
+  transponder.tpCode = GetWord(record + 4);
+  transponder.frequency = static_cast<std::int32_t>(GetLong(record + 12));
+  transponder.symbolRate = static_cast<std::uint16_t>(symbolRate);
+  transponder.tvCount = record[29];
+  transponder.radioCount = record[30];
+  GetText(record + 32, kTpNameWidth, transponder.tpName);
+  return true;
+}
+
+void DecodeProgramme(const std::uint8_t* record, ProgrammeEntry& programme) {
+  programme.tpIndex = GetWord(record);
+  programme.sid = GetWord(record + 4);
+  programme.scrambled = record[6];
+  programme.audioCount = record[8];
+  programme.pcrPid = GetWord(record + 10);
+  programme.videoPid = GetWord(record + 12);
+  int streams = std::min<int>(programme.audioCount, kMaxAudioStreams);
+  for (int k = 0; k < kMaxAudioStreams; ++k) {
+    programme.audioPid[k] = GetWord(record + 14 + 2 * k);
+    programme.audioLang[k].Clear();
+    if (k < streams) GetText(record + 74 + 6 * k, kAudioLangWidth, programme.audioLang[k]);
+  }
+  GetText(record + 54, kDisplayNameWidth, programme.displayName);
+}
+
+std::string Offset(std::size_t offset) {
+  return "at offset " + std::to_string(offset);
+}
+
 // A short text field (from a record cut short) is filled with blanks so that
 // every record keeps its size and every later field its offset.
 void PutText(OutputFile& out, std::string_view text, std::size_t width) {
@@ -113,6 +163,51 @@ void WriteProgrammeRecord(OutputFile& out, const ProgrammeEntry& programme) {
 void WriteZeroFill(OutputFile& out, std::uint16_t programmeCount) {
   std::size_t end = kProgrammeSectionStart + programmeCount * kProgrammeRecordSize;
   if (end < kReceiverFileSize) out.WriteRepeated(kZero, kReceiverFileSize - end);
+}
+
+bool DecodeReceiverFile(std::span<const std::uint8_t> bytes, ChannelTables& tables,
+                        std::string* problem) {
+  if (bytes.size() != kReceiverFileSize && bytes.size() != kReceiverFileSize - 1) {
+    *problem = "it has " + std::to_string(bytes.size()) + " bytes, not " +
+               std::to_string(kReceiverFileSize);
+    return false;
+  }
+  for (std::size_t marker : {kHeaderSize, kProgrammeSectionMarker}) {
+    if (GetLong(bytes.data() + marker) != kSectionMarker) {
+      *problem = "no section marker " + Offset(marker);
+      return false;
+    }
+  }
+  std::uint16_t transponders = GetWord(bytes.data() + kHeaderSize + 4);
+  const std::uint8_t* counts = bytes.data() + kProgrammeSectionMarker + 4;
+  std::uint16_t programmes = GetWord(counts);
+  if (transponders > kTransponderSlots) {
+    *problem = std::to_string(transponders) + " transponders " + Offset(kHeaderSize + 4) +
+               ", more than its " + std::to_string(kTransponderSlots) + " slots";
+    return false;
+  }
+  if (programmes > kProgrammeSlots) {
+    *problem = std::to_string(programmes) + " programmes " + Offset(kProgrammeSectionMarker + 4) +
+               ", more than its " + std::to_string(kProgrammeSlots) + " slots";
+    return false;
+  }
+  tables.transponderCount = transponders;
+  for (int i = 0; i < transponders; ++i) {
+    std::size_t at = kTransponderSectionStart + i * kTransponderRecordSize;
+    if (!DecodeTransponder(bytes.data() + at, tables.transponders[i])) {
+      *problem =
+          "transponder " + std::to_string(i) + " has a symbol rate beyond 65535 " + Offset(at + 16);
+      return false;
+    }
+  }
+  tables.programmeCount = programmes;
+  tables.tvProgrammeCount = GetWord(counts + 2);
+  tables.radioProgrammeCount = GetWord(counts + 4);
+  for (int p = 1; p <= programmes; ++p) {
+    DecodeProgramme(bytes.data() + kProgrammeSectionStart + (p - 1) * kProgrammeRecordSize,
+                    tables.programmes[p]);
+  }
+  return true;
 }
 
 }  // namespace tunewerk

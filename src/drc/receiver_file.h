@@ -3,6 +3,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
+#include <string>
 
 #include "app/files.h"
 #include "model/channel_tables.h"
@@ -15,6 +17,9 @@ constexpr std::size_t kHeaderSize = 27012;
 constexpr std::uint32_t kSectionMarker = 0x00FFFFFF;
 constexpr std::size_t kTransponderRecordSize = 46;
 constexpr std::size_t kProgrammeRecordSize = 134;
+constexpr std::size_t kTransponderSectionStart = kHeaderSize + 4 + 2;  // 27,018
+constexpr std::size_t kProgrammeSectionMarker =
+    kTransponderSectionStart + kTransponderSlots * kTransponderRecordSize;  // 73,018
 constexpr std::size_t kProgrammeSectionStart =
     kHeaderSize + 4 + 2 + kTransponderSlots * kTransponderRecordSize + 4 + 2 + 2 + 2;  // 73,028
 // One byte past the last programme slot.
@@ -41,6 +46,16 @@ void WriteProgrammeSectionStart(OutputFile& out, const ChannelTables& tables);
 void WriteProgrammeRecord(OutputFile& out, const ProgrammeEntry& programme);
 // Zero bytes from the end of the last programme record to the fixed size.
 void WriteZeroFill(OutputFile& out, std::uint16_t programmeCount);
+
+// Reads a receiver channel file back: its transponders into 0 .. T-1 and
+// its programmes into 1 .. N of `tables`, with the three programme counts;
+// text fields as they stand in the file, numbers as the listing shows them.
+// The file is 475,029 bytes as this program writes it, or 475,028 (the
+// table without the last byte). False, with what is wrong in *problem, when
+// the bytes are not such a file: another size, a section marker missing,
+// a count beyond its table.
+bool DecodeReceiverFile(std::span<const std::uint8_t> bytes, ChannelTables& tables,
+                        std::string* problem);
 
 }  // namespace tunewerk
 

@@ -51,6 +51,27 @@ std::string FindIgnoringCase(std::string_view name) {
   return best;
 }
 
+// Opens `path` for reading when it is a regular file. Non-blocking so that a
+// FIFO cannot hang the open; it is refused like a directory.
+bool OpenRegularFile(const std::string& path, int* fd, std::string* reason) {
+  *fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (*fd < 0) {
+    *reason = PosixReason(errno);
+    return false;
+  }
+  struct stat info {};
+  if (fstat(*fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    bool directory = S_ISDIR(info.st_mode);
+    *reason = directory ? "is a directory" : "not a regular file";
+    close(*fd);
+    *fd = -1;
+    errno = directory ? EISDIR : EINVAL;  // not ENOENT: no other name is tried
+    return false;
+  }
+  fcntl(*fd, F_SETFL, fcntl(*fd, F_GETFL) & ~O_NONBLOCK);
+  return true;
+}
+
 class PosixReadableFile : public ReadableFile {
  public:
   explicit PosixReadableFile(int fd) : fd_(fd) {}
@@ -115,32 +136,25 @@ class PosixWritableFile : public WritableFile {
 
 class PosixDrive : public Drive {
  public:
+  explicit PosixDrive(std::string_view directory) {
+    if (directory.empty()) return;
+    shownPrefix_ = std::string(directory);
+    if (shownPrefix_.back() != '/') shownPrefix_ += '/';
+  }
+
   bool OpenExisting(std::string_view name, std::unique_ptr<ReadableFile>* file, std::string* shown,
                     std::string* reason) override {
     std::string path(name);
-    *shown = path;
-    // Non-blocking so that a FIFO cannot hang the open; it is refused below.
-    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0 && errno == ENOENT) {
+    *shown = ShownName(path);
+    int fd = -1;
+    if (!OpenRegularFile(path, &fd, reason) && errno == ENOENT) {
       std::string found = FindIgnoringCase(name);
       if (!found.empty()) {
-        *shown = found;
-        fd = open(found.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-      } else {
-        errno = ENOENT;
+        *shown = ShownName(found);
+        OpenRegularFile(found, &fd, reason);
       }
     }
-    if (fd < 0) {
-      *reason = PosixReason(errno);
-      return false;
-    }
-    struct stat info {};
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-      *reason = S_ISDIR(info.st_mode) ? "is a directory" : "not a regular file";
-      close(fd);
-      return false;
-    }
-    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (fd < 0) return false;
     *file = std::make_unique<PosixReadableFile>(fd);
     return true;
   }
@@ -184,7 +198,9 @@ class PosixDrive : public Drive {
     SetInterruptUnlink(SlotOf(name), nullptr);
   }
 
-  std::string ShownName(std::string_view name) const override { return std::string(name); }
+  std::string ShownName(std::string_view name) const override {
+    return shownPrefix_ + std::string(name);
+  }
 
  private:
   int SlotOf(std::string_view name) {
@@ -199,12 +215,50 @@ class PosixDrive : public Drive {
   }
 
   std::string slots_[kInterruptSlots];
+  std::string shownPrefix_;
+};
+
+// Standard output; it is never closed here, only drained.
+class StandardOutput : public WritableFile {
+ public:
+  bool Write(const std::uint8_t* data, std::size_t size, std::string* reason) override {
+    while (size > 0) {
+      ssize_t n = write(STDOUT_FILENO, data, size);
+      if (n < 0) {
+        if (errno == EINTR || errno == EAGAIN) continue;
+        *reason = PosixReason(errno);
+        return false;
+      }
+      data += n;
+      size -= static_cast<std::size_t>(n);
+    }
+    return true;
+  }
+  bool Close(std::string*) override { return true; }
 };
 
 }  // namespace
 
-std::unique_ptr<Drive> MakeSystemDrive() {
-  return std::make_unique<PosixDrive>();
+bool EnterDirectory(const std::string& directory, std::string* reason) {
+  if (chdir(directory.c_str()) == 0) return true;
+  *reason = PosixReason(errno);
+  return false;
+}
+
+std::unique_ptr<Drive> MakeSystemDrive(std::string_view directory) {
+  return std::make_unique<PosixDrive>(directory);
+}
+
+bool OpenFileForReading(const std::string& path, std::unique_ptr<ReadableFile>* file,
+                        std::string* reason) {
+  int fd = -1;
+  if (!OpenRegularFile(path, &fd, reason)) return false;
+  *file = std::make_unique<PosixReadableFile>(fd);
+  return true;
+}
+
+std::unique_ptr<WritableFile> MakeStandardOutput() {
+  return std::make_unique<StandardOutput>();
 }
 
 }  // namespace tunewerk

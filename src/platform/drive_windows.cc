@@ -14,12 +14,13 @@ namespace tunewerk {
 
 namespace {
 
-std::string Path(std::string_view name) {
-  return "c:\\" + std::string(name);
-}
-
-std::string TemporaryPath(std::string_view name) {
-  return "c:\\.tunewerk-" + std::string(name) + ".tmp";
+// The folder that is drive C, ending in a separator: c:\ unless -C named
+// another ("d:" is the root of drive D, like "d:\").
+std::string RootOf(std::string_view directory) {
+  if (directory.empty()) return "c:\\";
+  std::string root(directory);
+  if (root.back() != '\\' && root.back() != '/') root += '\\';
+  return root;
 }
 
 // The system's words for `error` on one line, without the closing period.
@@ -125,28 +126,40 @@ class WindowsWritableFile : public WritableFile {
   HANDLE handle_;
 };
 
+bool OpenRegularFile(const std::string& path, HANDLE* handle, std::string* reason) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    *reason = "is a directory";
+    return false;
+  }
+  *handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                        FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (*handle == INVALID_HANDLE_VALUE) {
+    *reason = WindowsReason(GetLastError());
+    return false;
+  }
+  if (GetFileType(*handle) != FILE_TYPE_DISK) {
+    *reason = "not a regular file";
+    CloseHandle(*handle);
+    *handle = INVALID_HANDLE_VALUE;
+    return false;
+  }
+  return true;
+}
+
 class WindowsDrive : public Drive {
  public:
+  // With -C the current directory is already that folder: files are reached
+  // through it and named as the user gave it.
+  explicit WindowsDrive(std::string_view directory)
+      : root_(directory.empty() ? "c:\\" : ".\\"), shownRoot_(RootOf(directory)) {}
+
   bool OpenExisting(std::string_view name, std::unique_ptr<ReadableFile>* file, std::string* shown,
                     std::string* reason) override {
     std::string path = Path(name);
-    *shown = path;
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-      *reason = "is a directory";
-      return false;
-    }
-    HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-      *reason = WindowsReason(GetLastError());
-      return false;
-    }
-    if (GetFileType(handle) != FILE_TYPE_DISK) {
-      *reason = "not a regular file";
-      CloseHandle(handle);
-      return false;
-    }
+    *shown = ShownName(name);
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    if (!OpenRegularFile(path, &handle, reason)) return false;
     *file = std::make_unique<WindowsReadableFile>(handle);
     return true;
   }
@@ -193,7 +206,9 @@ class WindowsDrive : public Drive {
     RememberTemporary(SlotOf(name), nullptr);
   }
 
-  std::string ShownName(std::string_view name) const override { return Path(name); }
+  std::string ShownName(std::string_view name) const override {
+    return shownRoot_ + std::string(name);
+  }
 
  private:
   int SlotOf(std::string_view name) {
@@ -207,14 +222,72 @@ class WindowsDrive : public Drive {
     return -1;
   }
 
+  std::string Path(std::string_view name) const { return root_ + std::string(name); }
+
+  std::string TemporaryPath(std::string_view name) const {
+    return root_ + ".tunewerk-" + std::string(name) + ".tmp";
+  }
+
+  std::string root_;
+  std::string shownRoot_;
   std::string slots_[kTemporarySlots];
+};
+
+// Standard output; it is never closed here, only drained.
+class StandardOutput : public WritableFile {
+ public:
+  bool Write(const std::uint8_t* data, std::size_t size, std::string* reason) override {
+    HANDLE handle = GetStdHandle(STD_OUTPUT_HANDLE);
+    while (size > 0) {
+      DWORD wanted = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
+      DWORD n = 0;
+      if (!WriteFile(handle, data, wanted, &n, nullptr)) {
+        *reason = WindowsReason(GetLastError());
+        return false;
+      }
+      data += n;
+      size -= n;
+    }
+    return true;
+  }
+  bool Close(std::string*) override { return true; }
 };
 
 }  // namespace
 
-std::unique_ptr<Drive> MakeSystemDrive() {
+bool EnterDirectory(const std::string& directory, std::string* reason) {
+  std::string root = RootOf(directory);
+  DWORD attributes = GetFileAttributesA(root.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    *reason = WindowsReason(GetLastError());
+    return false;
+  }
+  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    *reason = WindowsReason(ERROR_DIRECTORY);
+    return false;
+  }
+  if (!SetCurrentDirectoryA(root.c_str())) {
+    *reason = WindowsReason(GetLastError());
+    return false;
+  }
+  return true;
+}
+
+std::unique_ptr<Drive> MakeSystemDrive(std::string_view directory) {
   SetConsoleCtrlHandler(OnConsoleStop, TRUE);
-  return std::make_unique<WindowsDrive>();
+  return std::make_unique<WindowsDrive>(directory);
+}
+
+bool OpenFileForReading(const std::string& path, std::unique_ptr<ReadableFile>* file,
+                        std::string* reason) {
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  if (!OpenRegularFile(path, &handle, reason)) return false;
+  *file = std::make_unique<WindowsReadableFile>(handle);
+  return true;
+}
+
+std::unique_ptr<WritableFile> MakeStandardOutput() {
+  return std::make_unique<StandardOutput>();
 }
 
 }  // namespace tunewerk

@@ -40,6 +40,12 @@ void WriteListingTotals(OutputFile& out, std::uint16_t programmeCount,
   out.WriteLine("-----------");
   out.WriteLine("Nr  Providername  Station                        AudAud");
   out.WriteLine(" Prog Sum ");  // a label only; no number follows it
+  WriteListingCounts(out, programmeCount, tvProgrammeCount, radioProgrammeCount);
+  out.WriteLine("Nr    TP    SID   PCR   vPID  Au1");
+}
+
+void WriteListingCounts(OutputFile& out, std::uint16_t programmeCount,
+                        std::uint16_t tvProgrammeCount, std::uint16_t radioProgrammeCount) {
   out.Write(" Num Valid px ");
   WriteNumber(out, programmeCount, 0);
   out.WriteLine("");
@@ -49,7 +55,6 @@ void WriteListingTotals(OutputFile& out, std::uint16_t programmeCount,
   out.Write(" Num Valid Apx ");
   WriteNumber(out, radioProgrammeCount, 0);
   out.WriteLine("");
-  out.WriteLine("Nr    TP    SID   PCR   vPID  Au1");
 }
 
 void WriteProgrammeLine(OutputFile& out, int position, const ProgrammeEntry& programme) {

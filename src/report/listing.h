@@ -16,6 +16,9 @@ void WriteTransponderLine(OutputFile& out, int index, const TransponderEntry& tr
 // The nine heading and totals lines between transponders and programmes.
 void WriteListingTotals(OutputFile& out, std::uint16_t programmeCount,
                         std::uint16_t tvProgrammeCount, std::uint16_t radioProgrammeCount);
+// The three totals lines of that block (" Num Valid px " and so on).
+void WriteListingCounts(OutputFile& out, std::uint16_t programmeCount,
+                        std::uint16_t tvProgrammeCount, std::uint16_t radioProgrammeCount);
 void WriteProgrammeLine(OutputFile& out, int position, const ProgrammeEntry& programme);
 
 }  // namespace tunewerk

@@ -4,11 +4,13 @@
 
 #include <string>
 
+#include "app/list_command.h"
 #include "app/run.h"
 #include "drc/receiver_file.h"
 #include "platform/memory_drive.h"
 #include "platform/transcript.h"
 #include "sdx/sdx_lines.h"
+#include "support/listing_lines.h"
 
 namespace tunewerk {
 namespace {
@@ -86,6 +88,16 @@ TEST(MaximalRunTest, FillsBothTablesToTheirLimits) {
   EXPECT_EQ(lines(drive.files["audio.txt"]) + lines(drive.files["video.txt"]), 2999);
   EXPECT_EQ(lines(drive.files["tunewerk.txt"]), 999 + 9 + 2999);
   EXPECT_NE(terminal.transcript.find("files generated successfully"), std::string::npos);
+
+  // Read back, the full file lists as the run's listing did.
+  std::unique_ptr<ReadableFile> file;
+  std::unique_ptr<WritableFile> out;
+  std::string shown, reason;
+  ASSERT_TRUE(drive.OpenExisting("user.drc", &file, &shown, &reason));
+  ASSERT_TRUE(drive.CreateTemporary("listed", &out, &reason));
+  ASSERT_EQ(ListReceiverFile(*file, shown, std::move(out), &error), 0) << error;
+  EXPECT_EQ(TrimmedLines(drive.files[MemoryDrive::TemporaryName("listed")], false),
+            ListedLines(drive.files["tunewerk.txt"], 999));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <span>
 #include <string>
 
 #include "app/file_error_state.h"
@@ -301,6 +302,146 @@ TEST(ReceiverFileTest, FullProgrammeTableLeavesOneEmptySlotAndOneByte) {
   EXPECT_EQ(file.substr(kReceiverFileSize - 135), std::string(135, '\0'));
   std::size_t lastRecord = kProgrammeSectionStart + (kMaxProgrammes - 1) * kProgrammeRecordSize;
   EXPECT_EQ(file.substr(lastRecord + 54, 20), "Sample Channel  192 ");
+}
+
+// A whole receiver file written by the writers above from `tables`.
+std::string WholeFile(const ChannelTables& tables) {
+  return Written([&tables](OutputFile& out) {
+    out.WriteRepeated(0x1A, kHeaderSize);
+    WriteTransponderSectionStart(out, tables.transponderCount);
+    for (int i = 0; i < tables.transponderCount; ++i) {
+      WriteTransponderRecord(out, tables.transponders[i]);
+    }
+    WriteEmptyTransponderSlots(out, tables.transponderCount);
+    WriteProgrammeSectionStart(out, tables);
+    for (int p = 1; p <= tables.programmeCount; ++p) {
+      WriteProgrammeRecord(out, tables.programmes[p]);
+    }
+    WriteZeroFill(out, tables.programmeCount);
+  });
+}
+
+bool Decode(const std::string& file, ChannelTables& tables, std::string* problem) {
+  return DecodeReceiverFile(
+      std::span(reinterpret_cast<const std::uint8_t*>(file.data()), file.size()), tables, problem);
+}
+
+std::unique_ptr<ChannelTables> SampleTables() {
+  auto tables = std::make_unique<ChannelTables>();
+  tables->transponderCount = 3;
+  tables->transponders[0] = SampleTransponder();
+  TransponderEntry& odd = tables->transponders[1];
+  odd.frequency = -100;  // a malformed frequency admitted with the C band
+  odd.symbolRate = 65535;
+  odd.tvCount = 200;
+  odd.radioCount = 100;
+  odd.tpName.Assign("short");
+  tables->transponders[2].tpName.Assign(std::string_view("\r\n\x1a\x00 bytes as held", 14));
+  tables->programmeCount = 3;
+  tables->tvProgrammeCount = 1;
+  tables->radioProgrammeCount = 2;
+  ProgrammeEntry& full = tables->programmes[1];
+  full.tpIndex = 2;
+  full.sid = 65535;
+  full.pcrPid = 8190;
+  full.videoPid = 511;
+  full.scrambled = 255;
+  full.audioCount = 10;
+  for (int k = 0; k < 10; ++k) {
+    full.audioPid[k] = static_cast<std::uint16_t>(1000 + k);
+    full.audioLang[k].Assign(k == 0 ? "deu" : "eng");
+  }
+  full.displayName.Assign("Sample Channel  192 ");
+  ProgrammeEntry& radio = tables->programmes[2];
+  radio.audioCount = 1;
+  radio.audioPid[0] = 256;
+  radio.audioLang[0].Assign("2c");
+  radio.displayName.Assign("Radio");
+  tables->programmes[3] = radio;
+  tables->programmes[3].audioCount = 0;  // no stream: its tag is empty
+  tables->programmes[3].audioLang[0].Clear();
+  return tables;
+}
+
+TEST(ReceiverFileTest, DecodingGivesBackWhatTheListingShows) {
+  auto written = SampleTables();
+  auto decoded = std::make_unique<ChannelTables>();
+  std::string problem;
+  ASSERT_TRUE(Decode(WholeFile(*written), *decoded, &problem)) << problem;
+  ASSERT_EQ(decoded->transponderCount, 3);
+  for (int i = 0; i < 3; ++i) {
+    const TransponderEntry& w = written->transponders[i];
+    const TransponderEntry& d = decoded->transponders[i];
+    EXPECT_EQ(d.satNumber, w.satNumber) << i;
+    EXPECT_EQ(d.polBand, w.polBand) << i;
+    EXPECT_EQ(d.tpCode, w.tpCode) << i;
+    EXPECT_EQ(d.frequency, w.frequency) << i;
+    EXPECT_EQ(d.symbolRate, w.symbolRate) << i;
+    EXPECT_EQ(d.tvCount, w.tvCount) << i;
+    EXPECT_EQ(d.radioCount, w.radioCount) << i;
+    // The file holds 14 bytes: a shorter name comes back with its blanks.
+    std::string name(w.tpName.view());
+    EXPECT_EQ(d.tpName.view(), name + std::string(14 - name.size(), ' ')) << i;
+  }
+  ASSERT_EQ(decoded->programmeCount, 3);
+  EXPECT_EQ(decoded->tvProgrammeCount, 1);
+  EXPECT_EQ(decoded->radioProgrammeCount, 2);
+  for (int p = 1; p <= 3; ++p) {
+    const ProgrammeEntry& w = written->programmes[p];
+    const ProgrammeEntry& d = decoded->programmes[p];
+    EXPECT_EQ(d.tpIndex, w.tpIndex) << p;
+    EXPECT_EQ(d.sid, w.sid) << p;
+    EXPECT_EQ(d.pcrPid, w.pcrPid) << p;
+    EXPECT_EQ(d.videoPid, w.videoPid) << p;
+    EXPECT_EQ(d.scrambled, w.scrambled) << p;
+    EXPECT_EQ(d.audioCount, w.audioCount) << p;
+    for (int k = 0; k < w.audioCount; ++k) {
+      EXPECT_EQ(d.audioPid[k], w.audioPid[k]) << p << " " << k;
+      std::string tag(w.audioLang[k].view());
+      EXPECT_EQ(d.audioLang[k].view(), tag + std::string(3 - tag.size(), ' ')) << p << " " << k;
+    }
+    std::string name(w.displayName.view());
+    EXPECT_EQ(d.displayName.view(), name + std::string(20 - name.size(), ' ')) << p;
+  }
+  EXPECT_EQ(decoded->programmes[3].audioLang[0].view(), "");
+}
+
+TEST(ReceiverFileTest, DecodingRefusesWhatIsNoReceiverFile) {
+  auto tables = SampleTables();
+  const std::string good = WholeFile(*tables);
+  auto word = [](std::string file, std::size_t at, int value) {
+    file[at] = static_cast<char>(value >> 8);
+    file[at + 1] = static_cast<char>(value);
+    return file;
+  };
+  const std::size_t transponderCountAt = kHeaderSize + 4;
+  const std::size_t programmeCountAt = kProgrammeSectionStart - 6;
+  struct Case {
+    const char* name;
+    std::string file;
+    const char* problem;  // nullptr: accepted
+  } cases[] = {
+      {"as written", good, nullptr},
+      {"without the last byte", good.substr(0, good.size() - 1), nullptr},
+      {"full tables", word(word(good, transponderCountAt, 1000), programmeCountAt, 3000), nullptr},
+      {"empty", "", "it has 0 bytes, not 475029"},
+      {"two bytes short", good.substr(0, good.size() - 2), "it has 475027 bytes, not 475029"},
+      {"one byte more", good + '\0', "it has 475030 bytes, not 475029"},
+      {"first marker", word(good, kHeaderSize, 0xFFFE), "no section marker at offset 27012"},
+      {"second marker", word(good, programmeCountAt - 2, 0), "no section marker at offset 73018"},
+      {"transponders", word(good, transponderCountAt, 1001),
+       "1001 transponders at offset 27016, more than its 1000 slots"},
+      {"programmes", word(good, programmeCountAt, 65535),
+       "65535 programmes at offset 73022, more than its 3000 slots"},
+      {"symbol rate", word(good, kHeaderSize + 6 + 46 + 16, 0x0100),
+       "transponder 1 has a symbol rate beyond 65535 at offset 27080"},
+  };
+  for (const Case& c : cases) {
+    auto decoded = std::make_unique<ChannelTables>();
+    std::string problem;
+    EXPECT_EQ(Decode(c.file, *decoded, &problem), c.problem == nullptr) << c.name;
+    EXPECT_EQ(problem, c.problem != nullptr ? c.problem : "") << c.name;
+  }
 }
 
 }  // namespace

@@ -68,10 +68,13 @@ load_example() {
   cp "$example/user.sdx" "$example/vaz3er.ini" "$example/3ci.drc" "$drive/"
 }
 
-# Runs with the answers on stdin; console to $scratch/console.txt, stderr to
-# $scratch/stderr.txt, exit status in $status.
+# Runs with the answers on stdin (and any further arguments as options);
+# console to $scratch/console.txt, stderr to $scratch/stderr.txt, exit status
+# in $status.
 run_with() {
-  printf "$1" | run >"$scratch/console.txt" 2>"$scratch/stderr.txt"
+  answers=$1
+  shift
+  printf "$answers" | run "$@" >"$scratch/console.txt" 2>"$scratch/stderr.txt"
   status=$?
 }
 
@@ -99,20 +102,91 @@ drive_state() {
   done) 2>/dev/null
 }
 
+# A run with the answers typed; then one with the answers as options (and
+# contrary answers on stdin, which must not be read): the same files, and the
+# console of typing just the options' answers (Enter for the others). Then
+# --list of its user.drc against its listing.
 golden_run() {
-  case_name=$1 answers=$2
+  case_name=$1 answers=$2 optionAnswers=$3
+  shift 3
   load_example
   run_with "$answers"
   check_status "$case_name" 0
   check_file "$case_name/console.txt" "$scratch/console.txt"
-  for f in $outputs; do check_file "$case_name/$f" "$drive/$f"; done
-  if [ -s "$scratch/stderr.txt" ]; then fail "$case_name" "wrote to stderr"; else pass; fi
-  if ls -a "$drive" | grep -q '^\.tunewerk-'; then fail "$case_name" "left a temporary"; else pass; fi
+  check_outputs "$case_name"
+  load_example
+  run_with "$optionAnswers"
+  mv "$scratch/console.txt" "$scratch/typed.txt"
+  load_example
+  run_with 'n\nn\ny\nn\n' "$@"
+  check_status "$case_name $*" 0
+  if cmp -s "$scratch/console.txt" "$scratch/typed.txt"; then pass; else
+    fail "$case_name $*" "console differs from typing the answers"
+  fi
+  check_outputs "$case_name"
+  check_list "$case_name"
 }
 
-golden_run example-sorted 'y\nn\n\ny\n'
-golden_run example-unsorted 'y\nn\nn\ny\n'
-golden_run example-all 'y\ny\n\ny\n'
+check_outputs() {
+  for f in $outputs; do check_file "$1/$f" "$drive/$f"; done
+  if [ -s "$scratch/stderr.txt" ]; then fail "$1" "wrote to stderr"; else pass; fi
+  if ls -a "$drive" | grep -q '^\.tunewerk-'; then fail "$1" "left a temporary"; else pass; fi
+}
+
+# --list user.drc prints the listing's transponder and programme lines and its
+# three totals, LF-ended; equal to tunewerk.txt once trailing blanks are cut.
+check_list() {
+  tr -d '\r' <"$drive/tunewerk.txt" | sed 's/ *$//' >"$scratch/trimmed.txt"
+  t=$(($(grep -n '^$' "$scratch/trimmed.txt" | head -n 1 | cut -d: -f1) - 1))
+  {
+    head -n "$t" "$scratch/trimmed.txt"
+    tail -n "+$((t + 10))" "$scratch/trimmed.txt"
+    sed -n "$((t + 6)),$((t + 8))p" "$scratch/trimmed.txt"
+  } >"$scratch/want.txt"
+  before=$(drive_state)
+  run --list user.drc </dev/null >"$scratch/listed.txt" 2>"$scratch/stderr.txt"
+  status=$?
+  check_status "$1 --list" 0
+  if tr -d '\r' <"$scratch/listed.txt" | cmp -s - "$scratch/listed.txt"; then pass; else
+    fail "$1 --list" "CR in the output"
+  fi
+  if sed 's/ *$//' "$scratch/listed.txt" | cmp -s - "$scratch/want.txt"; then pass; else
+    fail "$1 --list" "differs from the listing"
+  fi
+  if [ "$before" = "$(drive_state)" ]; then pass; else fail "$1 --list" "the drive changed"; fi
+}
+
+golden_run example-sorted 'y\nn\n\ny\n' 'y\n\n\ny\n' --scrambled --feeds
+golden_run example-unsorted 'y\nn\nn\ny\n' 'y\n\nn\ny\n' --batch --feeds --unsorted --scrambled
+golden_run example-all 'y\ny\n\ny\n' 'y\ny\n\ny\n' --scrambled --c-band --feeds
+
+# -C: a run in another folder equals a run in that folder, and touches
+# nothing outside it.
+load_example
+mkdir -p "$drive/sub"
+mv "$drive/user.sdx" "$drive/vaz3er.ini" "$drive/3ci.drc" "$drive/sub/"
+run_with 'y\nn\n\ny\n' -C sub
+check_status "-C" 0
+check_file example-sorted/console.txt "$scratch/console.txt"
+for f in $outputs; do
+  check_file "example-sorted/$f" "$drive/sub/$f"
+  if [ -e "$drive/$f" ]; then fail "-C" "wrote $f outside the folder"; else pass; fi
+done
+run_with '' --directory=sub --list user.drc
+check_status "-C with --list" 0
+rm -rf "${drive:?}/sub"
+
+# A folder that cannot be used, a file that is no receiver file: status 1,
+# one line on stderr, nothing changed.
+for args in "-C nowhere" "--directory=user.sdx" "--list 3ci.drc" "--list user.sdx" "--list nowhere"; do
+  load_example
+  before=$(drive_state)
+  run_with '' $args
+  check_status "$args" 1
+  if [ "$(wc -l <"$scratch/stderr.txt")" -eq 1 ]; then pass; else fail "$args" "not one stderr line"; fi
+  if [ -s "$scratch/console.txt" ]; then fail "$args" "wrote to stdout"; else pass; fi
+  if [ "$before" = "$(drive_state)" ]; then pass; else fail "$args" "the drive changed"; fi
+done
 
 # A missing input: exit 1, one stderr line, outputs as they were.
 missing_run() {
@@ -142,15 +216,20 @@ run_with 'y\nn\n\ny\n'
 check_status upper-case-inputs 0
 check_file example-sorted/user.drc "$drive/user.drc"
 
-# Command line: nothing touched by --help, --version or a wrong argument.
-for args in --help --version --bogus extra; do
+# Command line: nothing touched by --help, --version or a wrong argument;
+# a wrong one gets the usage on stderr.
+for args in --help -h --version --bogus extra -C "--list" "--batch --list" "--list a extra"; do
   load_example
   before=$(drive_state)
   run $args >"$scratch/stdout.txt" 2>"$scratch/stderr.txt" </dev/null
   status=$?
   case $args in
+  -h) check_status "$args" 0; check_file "command-line/--help.txt" "$scratch/stdout.txt" ;;
   --help | --version) check_status "$args" 0; check_file "command-line/$args.txt" "$scratch/stdout.txt" ;;
-  *) check_status "$args" 2; if [ -s "$scratch/stderr.txt" ]; then pass; else fail "$args" "no message"; fi ;;
+  *)
+    check_status "$args" 2
+    if grep -q '^Usage: tunewerk' "$scratch/stderr.txt"; then pass; else fail "$args" "no usage"; fi
+    ;;
   esac
   after=$(drive_state)
   if [ "$before" != "$after" ]; then fail "$args" "the drive changed"; else pass; fi

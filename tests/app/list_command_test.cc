@@ -1,0 +1,110 @@
+#include "app/list_command.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/run.h"
+#include "drc/receiver_file.h"
+#include "platform/memory_drive.h"
+#include "platform/transcript.h"
+#include "sdx/sdx_lines.h"
+#include "support/listing_lines.h"
+
+namespace tunewerk {
+namespace {
+
+const std::string kStdout = MemoryDrive::TemporaryName("stdout");
+
+// Lists drive.files[name] into drive.files[kStdout].
+int List(MemoryDrive& drive, const std::string& name, std::string* error) {
+  std::unique_ptr<ReadableFile> file;
+  std::string shown, reason;
+  EXPECT_TRUE(drive.OpenExisting(name, &file, &shown, &reason)) << reason;
+  std::unique_ptr<WritableFile> out;
+  EXPECT_TRUE(drive.CreateTemporary("stdout", &out, &reason)) << reason;
+  drive.files[kStdout];
+  return ListReceiverFile(*file, shown, std::move(out), error);
+}
+
+std::string Settings() {
+  std::string text = "EXCLUDE\r\nEND\r\nASTRA\r\n";
+  for (int s = 1; s <= 27; ++s) text += std::to_string(s * 7) + "\r\nsatellite\r\n";
+  return text;
+}
+
+// Transponders and programmes of every kind the listing shows differently.
+std::string ChannelList() {
+  std::vector<Rec> records;
+  Rec r;
+  records.push_back(r);
+  r.audioPid = "0103", r.tag = "2ch";
+  records.push_back(r);  // a second stream of the same programme
+  r.name = "Radio Zwei", r.radio = "R", r.videoPid = "0000", r.sid = "28107";
+  records.push_back(r);
+  r.name = "Ferne", r.radio = "T", r.videoPid = "0200", r.frequency = "01200000";
+  r.pos = "014", r.tpName = "Short", r.sid = "65535", r.symbolRate = "-0001";
+  records.push_back(r);
+  r.name = "C Kanal", r.frequency = "00400000", r.pol = "1", r.ca = "0B00";
+  records.push_back(r);
+  r.name = "Minus", r.frequency = "-1234567", r.tag = "d";
+  records.push_back(r);
+  return SdxFile(records);
+}
+
+TEST(ListCommandTest, LinesEqualTheRunsListing) {
+  for (const char* answers : {"y\ny\n\ny\n", "y\ny\nn\ny\n", "\n\n\n\n"}) {
+    MemoryDrive drive;
+    drive.files["vaz3er.ini"] = Settings();
+    drive.files["user.sdx"] = ChannelList();
+    drive.files["3ci.drc"] = "short header";
+    MemoryTerminal terminal(answers);
+    std::string error;
+    ASSERT_EQ(RunTunewerk(drive, terminal, &error), 0) << error;
+    int transponders =
+        static_cast<int>(static_cast<std::uint8_t>(drive.files["user.drc"][kHeaderSize + 5]));
+
+    EXPECT_EQ(List(drive, "user.drc", &error), 0) << error;
+    const std::string& listed = drive.files[kStdout];
+    EXPECT_EQ(listed.find('\r'), std::string::npos) << "LF line ends";
+    EXPECT_EQ(TrimmedLines(listed, false), ListedLines(drive.files["tunewerk.txt"], transponders))
+        << answers;
+  }
+}
+
+TEST(ListCommandTest, FailuresGiveOneLineAndStatusOne) {
+  std::string good(kReceiverFileSize, '\0');
+  good.replace(kHeaderSize, 4, "\0\xff\xff\xff", 4);
+  good.replace(kProgrammeSectionStart - 10, 4, "\0\xff\xff\xff", 4);
+  struct Case {
+    const char* name;
+    std::string file;
+    std::size_t failReadAfter;
+    std::size_t writeLimit;
+    const char* error;
+  } cases[] = {
+      {"empty tables", good, ~std::size_t{0}, ~std::size_t{0}, ""},
+      {"an SDX list", "T019E ...\r\n", ~std::size_t{0}, ~std::size_t{0},
+       "tunewerk: old.drc is not a receiver channel file: it has 11 bytes, not 475029\n"},
+      {"far too long", good + std::string(100000, 'x'), ~std::size_t{0}, ~std::size_t{0},
+       "tunewerk: old.drc is not a receiver channel file: it has 575029 bytes, not 475029\n"},
+      {"unreadable", good, 70000, ~std::size_t{0},
+       "tunewerk: cannot read old.drc: Input/output error\n"},
+      {"output fails", good, ~std::size_t{0}, 10,
+       "tunewerk: cannot write standard output: No space left on device\n"},
+  };
+  for (const Case& c : cases) {
+    MemoryDrive drive;
+    drive.files["old.drc"] = c.file;
+    drive.failingReads["old.drc"] = c.failReadAfter;
+    drive.writeLimit = c.writeLimit;
+    std::string error;
+    EXPECT_EQ(List(drive, "old.drc", &error), c.error[0] == '\0' ? 0 : 1) << c.name;
+    EXPECT_EQ(error, c.error) << c.name;
+    EXPECT_EQ(drive.files["old.drc"], c.file) << c.name << ": the file is only read";
+  }
+}
+
+}  // namespace
+}  // namespace tunewerk
