@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/cp437.h"
+
 namespace tunewerk {
 
 void InputFile::Open(std::string_view name) {
@@ -87,6 +89,15 @@ void OutputFile::Attach(std::unique_ptr<WritableFile> stream, std::string shown)
 }
 
 void OutputFile::Write(std::string_view bytes) {
+  if (!glyphs_) return WriteRaw(bytes);
+  for (char byte : bytes) {
+    glyph_.clear();
+    AppendCp437Glyph(static_cast<std::uint8_t>(byte), &glyph_);
+    WriteRaw(glyph_);
+  }
+}
+
+void OutputFile::WriteRaw(std::string_view bytes) {
   while (!bytes.empty()) {
     if (!open_ || state_.failed()) return;
     if (used_ == sizeof buffer_) Flush();
@@ -98,6 +109,10 @@ void OutputFile::Write(std::string_view bytes) {
 }
 
 void OutputFile::WriteRepeated(std::uint8_t byte, std::size_t count) {
+  if (glyphs_) {
+    for (; count > 0; --count) Write(std::string_view(reinterpret_cast<const char*>(&byte), 1));
+    return;
+  }
   while (count > 0) {
     if (!open_ || state_.failed()) return;
     if (used_ == sizeof buffer_) Flush();
@@ -110,7 +125,7 @@ void OutputFile::WriteRepeated(std::uint8_t byte, std::size_t count) {
 
 void OutputFile::WriteLine(std::string_view text) {
   Write(text);
-  Write(lineEnd_);
+  WriteRaw(lineEnd_);
 }
 
 void OutputFile::Flush() {

@@ -76,6 +76,10 @@ class OutputFile {
   void Attach(std::unique_ptr<WritableFile> stream, std::string shown);
   // Text lines end with CR LF unless another line end is set here.
   void SetLineEnd(std::string_view lineEnd) { lineEnd_ = lineEnd; }
+  // Text is written as the glyphs the console shows for its bytes, in UTF-8,
+  // so that no byte of it acts as a control character where it is shown.
+  // Line ends and PutByte stay raw.
+  void WriteTextAsGlyphs() { glyphs_ = true; }
   void PutByte(std::uint8_t byte) {
     if (!open_ || state_.failed()) return;
     if (used_ == sizeof buffer_) Flush();
@@ -98,6 +102,7 @@ class OutputFile {
 
  private:
   void Flush();
+  void WriteRaw(std::string_view bytes);
   void Fail(std::string_view what, const std::string& reason);
 
   Drive* drive_;
@@ -106,6 +111,8 @@ class OutputFile {
   std::string name_;
   std::string shown_;
   std::string_view lineEnd_ = "\r\n";
+  bool glyphs_ = false;
+  std::string glyph_;
   bool open_ = false;
   bool created_ = false;
   std::size_t used_ = 0;

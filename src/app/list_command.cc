@@ -75,6 +75,7 @@ int ListReceiverFile(ReadableFile& file, const std::string& shown,
   auto listing = std::make_unique<OutputFile>(outState);
   listing->Attach(std::move(out), "standard output");
   listing->SetLineEnd("\n");
+  listing->WriteTextAsGlyphs();
   WriteListing(state->tables, *listing);
   listing->Close();
   if (!outState.failed()) return 0;

@@ -10,7 +10,8 @@ namespace tunewerk {
 
 // tunewerk --list FILE: the transponder lines and programme lines of a
 // receiver channel file in the listing's formats, then its three totals
-// lines, each line ended by LF, to `out`. `shown` names the file in messages.
+// lines, each line ended by LF, to `out`; names are shown as the console
+// shows their bytes, in UTF-8. `shown` names the file in messages.
 // Returns 0, or 1 with the one line for stderr (ended by LF) in *errorLine:
 // a read or write that failed, or a file that is not a receiver file.
 int ListReceiverFile(ReadableFile& file, const std::string& shown,

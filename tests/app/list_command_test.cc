@@ -73,6 +73,28 @@ TEST(ListCommandTest, LinesEqualTheRunsListing) {
   }
 }
 
+// Names come from the user's list: shown as the console shows them, none of
+// their bytes may act on the terminal the listing goes to.
+TEST(ListCommandTest, NamesAreShownAsGlyphsNeverAsControlBytes) {
+  MemoryDrive drive;
+  drive.files["vaz3er.ini"] = Settings();
+  drive.files["user.sdx"] = ChannelList();
+  drive.files["3ci.drc"] = "short header";
+  MemoryTerminal terminal("y\ny\n\ny\n");
+  std::string error;
+  ASSERT_EQ(RunTunewerk(drive, terminal, &error), 0) << error;
+  std::string& drc = drive.files["user.drc"];
+  drc.replace(kProgrammeSectionStart + 54, 8, "\x1b[2J\x84\r\x9b\0", 8);
+
+  EXPECT_EQ(List(drive, "user.drc", &error), 0) << error;
+  const std::string& listed = drive.files[kStdout];
+  for (char byte : listed) {
+    auto value = static_cast<unsigned char>(byte);
+    EXPECT_TRUE(value == '\n' || (value >= 32 && value != 127)) << int{value};
+  }
+  EXPECT_NE(listed.find(" \u2190[2J\u00e4\u266a\u00a2 "), std::string::npos) << listed;
+}
+
 TEST(ListCommandTest, FailuresGiveOneLineAndStatusOne) {
   std::string good(kReceiverFileSize, '\0');
   good.replace(kHeaderSize, 4, "\0\xff\xff\xff", 4);
