@@ -4,7 +4,7 @@
 
 namespace tunewerk {
 
-const char kVersionLine[] = "tunewerk 1.06\n";
+const char kVersionLine[] = "tunewerk " TUNEWERK_VERSION "\n";
 
 const char kUsageSynopsis[] =
     "Usage: tunewerk [-C DIR] [--batch] [--scrambled] [--c-band] [--unsorted] [--feeds]\n"

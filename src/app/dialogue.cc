@@ -25,7 +25,7 @@ void ShowBanner(Console& console) {
   console.ClearScreen();
   console.SetBackground(kLightMagenta);
   console.SetForeground(kBlack);
-  console.WriteLine("Tunewerk 1.06 for Radix 3CI-Advanced by Ostervald");
+  console.WriteLine("Tunewerk " TUNEWERK_VERSION " for Radix 3CI-Advanced by Ostervald");
   console.SetBackground(kBlack);
   console.SetForeground(kLightGrey);
   console.WriteLine("Store old drc-file as 3ci.drc, SDX-list as user.sdx and vaz3er.ini in C:\\");
