@@ -1,5 +1,7 @@
 #include "app/console.h"
 
+#include "model/text_bytes.h"
+
 namespace tunewerk {
 
 Console::Console(Terminal& terminal, FileErrorState& state)
@@ -33,13 +35,11 @@ void Console::WriteText(std::string_view text) {
 void Console::WriteLine(std::string_view text) {
   if (state_.failed()) return;
   screen_.Put(text);
-  screen_.Put("\r\n");
+  screen_.Put(kLineEnd);
   terminal_.Refresh(screen_, false);
 }
 
 std::string Console::ReadLine(std::size_t limit) {
-  constexpr int kCarriageReturn = 13;
-  constexpr int kLineFeed = 10;
   terminal_.Refresh(screen_, true);
   std::string answer;
   bool pendingReturn = false;  // a CR is dropped only directly before the LF

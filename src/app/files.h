@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "app/file_error_state.h"
+#include "model/text_bytes.h"
 #include "platform/drive.h"
 
 namespace tunewerk {
@@ -110,7 +111,7 @@ class OutputFile {
   std::unique_ptr<WritableFile> file_;
   std::string name_;
   std::string shown_;
-  std::string_view lineEnd_ = "\r\n";
+  std::string_view lineEnd_ = kLineEnd;
   bool glyphs_ = false;
   std::string glyph_;
   bool open_ = false;

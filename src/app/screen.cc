@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
+#include "model/text_bytes.h"
+
 namespace tunewerk {
 
 namespace {
-constexpr std::uint8_t kCarriageReturn = 13;
-constexpr std::uint8_t kLineFeed = 10;
 constexpr std::uint8_t kBell = 7;
 constexpr std::uint8_t kBackspace = 8;
 

@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <string_view>
 
+#include "model/receiver_limits.h"
+#include "model/text_bytes.h"
+
 namespace tunewerk {
 
 namespace {
 
-constexpr std::int32_t kHighBandStart = 1175000;  // above this the high-band oscillator
 constexpr std::uint32_t kLowBandOscillator = 975000;
 constexpr std::uint32_t kHighBandOscillator = 1060000;
 constexpr std::uint8_t kTransponderInUse = 1;
@@ -16,7 +18,6 @@ constexpr std::size_t kEmptyTagSlotSize = 2 + 4;
 constexpr std::size_t kTpNameWidth = 14;
 constexpr std::size_t kDisplayNameWidth = 20;
 constexpr std::size_t kAudioLangWidth = 3;
-constexpr std::uint8_t kBlank = 32;
 constexpr std::uint8_t kZero = 0;
 
 std::uint16_t GetWord(const std::uint8_t* at) {

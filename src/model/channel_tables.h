@@ -4,17 +4,11 @@
 #include <cstdint>
 
 #include "model/bounded_string.h"
+#include "model/receiver_limits.h"
 
 namespace tunewerk {
 
-constexpr int kSatellitePositions = 360;  // orbital position numbers 0..359
-constexpr std::uint8_t kUnlistedSatellite = 27;
 constexpr int kExcludeLines = 50;
-constexpr int kTransponderSlots = 1000;
-constexpr int kProgrammeSlots = 3000;
-constexpr int kMaxTransponders = 999;  // the import stops here
-constexpr int kMaxProgrammes = 2999;   // the import stops here
-constexpr int kMaxAudioStreams = 10;
 
 // The four answers of the dialogue; set once, never changed afterwards.
 struct RunOptions {

@@ -3,13 +3,9 @@
 #include <charconv>
 #include <string_view>
 
+#include "model/text_bytes.h"
+
 namespace tunewerk {
-
-namespace {
-
-constexpr std::uint8_t kBlank = 32;
-
-}  // namespace
 
 void WriteNumber(OutputFile& out, std::int32_t value, int width) {
   char digits[12];  // "-2147483648" fits

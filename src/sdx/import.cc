@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "model/receiver_limits.h"
 #include "sdx/sdx_record.h"
 
 namespace tunewerk {
@@ -13,7 +14,6 @@ constexpr std::string_view kFreeCaField = "____";
 constexpr char kRadioMarker = 'R';
 constexpr char kHorizontalFlag = '1';
 constexpr std::int32_t kCBandLimit = 1000000;  // 10 GHz; not above it is C band
-constexpr std::int32_t kHighBandLimit = 1175000;
 constexpr std::uint8_t kPolBandBase = 192;
 constexpr std::uint16_t kFeedOffset = 500;
 constexpr std::uint8_t kFree = 0;
@@ -59,7 +59,7 @@ bool IsAccepted(const SdxFields& fields, bool feedName, const ChannelTables& tab
 std::uint8_t PolBandCode(const SdxFields& fields) {
   int code = kPolBandBase;
   if (fields.polFlag == kHorizontalFlag) code += 1;
-  if (fields.frequency > kHighBandLimit) code += 2;
+  if (fields.frequency > kHighBandStart) code += 2;
   return static_cast<std::uint8_t>(code);
 }
 

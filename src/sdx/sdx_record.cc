@@ -2,11 +2,12 @@
 
 #include <cstring>
 
+#include "model/text_bytes.h"
+
 namespace tunewerk {
 
 namespace {
 
-constexpr std::uint8_t kCarriageReturn = 13;
 constexpr int kEchoColumn = 1;
 constexpr int kEchoRow = 12;
 

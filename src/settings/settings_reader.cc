@@ -3,15 +3,11 @@
 #include <string>
 #include <string_view>
 
+#include "model/text_bytes.h"
+
 namespace tunewerk {
 
 namespace {
-
-constexpr std::uint8_t kTab = 9;
-constexpr std::uint8_t kLineFeed = 10;
-constexpr std::uint8_t kCarriageReturn = 13;
-constexpr std::uint8_t kBlank = 32;
-constexpr int kSatelliteCount = 27;
 
 constexpr std::string_view kExcludeLine = "EXCLUDE";
 constexpr std::string_view kEndLine = "END";
@@ -59,7 +55,7 @@ void FailSatellite(InputFile& file, int satellite, const std::string& what) {
 // Satellites 0..26 each give one position line and one ignored line.
 void ReadSatellites(InputFile& file, std::uint8_t* satelliteMap) {
   SettingsLine line;
-  for (int satellite = 0; satellite < kSatelliteCount; ++satellite) {
+  for (int satellite = 0; satellite < kListedSatellites; ++satellite) {
     std::uint16_t position = 0;
     if (!ReadSettingsNumber(file, &position)) {
       FailSatellite(file, satellite, "a position number was expected");
