@@ -13,11 +13,6 @@ namespace {
 constexpr std::uint32_t kLowBandOscillator = 975000;
 constexpr std::uint32_t kHighBandOscillator = 1060000;
 constexpr std::uint8_t kTransponderInUse = 1;
-constexpr int kAudioPidSlots = 20;  // the receiver keeps room for 20 PIDs, 10 are used
-constexpr std::size_t kEmptyTagSlotSize = 2 + 4;
-constexpr std::size_t kTpNameWidth = 14;
-constexpr std::size_t kDisplayNameWidth = 20;
-constexpr std::size_t kAudioLangWidth = 3;
 constexpr std::uint8_t kZero = 0;
 
 std::uint16_t GetWord(const std::uint8_t* at) {
@@ -37,33 +32,35 @@ constexpr std::uint32_t kSymbolRateUnit = 100;  // the file holds symbols per 10
 
 // False when the symbol rate does not fit the listing's 16-bit value.
 bool DecodeTransponder(const std::uint8_t* record, TransponderEntry& transponder) {
-  std::uint32_t symbolRate = GetLong(record + 16) / kSymbolRateUnit;
+  std::uint32_t symbolRate = GetLong(record + kTpSymbolRateOffset) / kSymbolRateUnit;
   if (symbolRate > 0xFFFF) return false;
-  transponder.satNumber = record[0];
-  transponder.polBand = record[1];
-  transponder.tpCode = GetWord(record + 4);
-  transponder.frequency = static_cast<std::int32_t>(GetLong(record + 12));
+  transponder.satNumber = record[kTpSatNumberOffset];
+  transponder.polBand = record[kTpPolBandOffset];
+  transponder.tpCode = GetWord(record + kTpCodeOffset);
+  transponder.frequency = static_cast<std::int32_t>(GetLong(record + kTpFrequencyOffset));
   transponder.symbolRate = static_cast<std::uint16_t>(symbolRate);
-  transponder.tvCount = record[29];
-  transponder.radioCount = record[30];
-  GetText(record + 32, kTpNameWidth, transponder.tpName);
+  transponder.tvCount = record[kTpTvCountOffset];
+  transponder.radioCount = record[kTpRadioCountOffset];
+  GetText(record + kTpNameOffset, kTpNameWidth, transponder.tpName);
   return true;
 }
 
 void DecodeProgramme(const std::uint8_t* record, ProgrammeEntry& programme) {
-  programme.tpIndex = GetWord(record);
-  programme.sid = GetWord(record + 4);
-  programme.scrambled = record[6];
-  programme.audioCount = record[8];
-  programme.pcrPid = GetWord(record + 10);
-  programme.videoPid = GetWord(record + 12);
+  programme.tpIndex = GetWord(record + kProgTpIndexOffset);
+  programme.sid = GetWord(record + kProgSidOffset);
+  programme.scrambled = record[kProgScrambledOffset];
+  programme.audioCount = record[kProgAudioCountOffset];
+  programme.pcrPid = GetWord(record + kProgPcrPidOffset);
+  programme.videoPid = GetWord(record + kProgVideoPidOffset);
   int streams = std::min<int>(programme.audioCount, kMaxAudioStreams);
   for (int k = 0; k < kMaxAudioStreams; ++k) {
-    programme.audioPid[k] = GetWord(record + 14 + 2 * k);
+    programme.audioPid[k] = GetWord(record + kProgAudioPidsOffset + 2 * k);
     programme.audioLang[k].Clear();
-    if (k < streams) GetText(record + 74 + 6 * k, kAudioLangWidth, programme.audioLang[k]);
+    if (k < streams)
+      GetText(record + kProgAudioTagsOffset + kAudioTagSlotSize * k, kAudioLangWidth,
+              programme.audioLang[k]);
   }
-  GetText(record + 54, kDisplayNameWidth, programme.displayName);
+  GetText(record + kProgDisplayNameOffset, kDisplayNameWidth, programme.displayName);
 }
 
 std::string Offset(std::size_t offset) {
@@ -72,28 +69,28 @@ std::string Offset(std::size_t offset) {
 
 // A short text field (from a record cut short) is filled with blanks so that
 // every record keeps its size and every later field its offset.
-void PutText(OutputFile& out, std::string_view text, std::size_t width) {
+void WriteText(OutputFile& out, std::string_view text, std::size_t width) {
   out.Write(text);
   if (text.size() < width) out.WriteRepeated(kBlank, width - text.size());
 }
 
 }  // namespace
 
-void PutByte(OutputFile& out, std::uint32_t value) {
+void WriteLowByte(OutputFile& out, std::uint32_t value) {
   out.PutByte(static_cast<std::uint8_t>(value));
 }
 
-void PutWord(OutputFile& out, std::uint32_t value) {
+void WriteBigEndianWord(OutputFile& out, std::uint32_t value) {
   out.PutByte(static_cast<std::uint8_t>(value >> 8));
   out.PutByte(static_cast<std::uint8_t>(value));
 }
 
 // A negative value (a malformed frequency) goes out as its low 32 bits in
 // two's complement.
-void PutLong(OutputFile& out, std::int64_t value) {
+void WriteBigEndianLong(OutputFile& out, std::int64_t value) {
   std::uint32_t bits = static_cast<std::uint32_t>(value);
-  PutWord(out, bits >> 16);
-  PutWord(out, bits & 0xFFFF);
+  WriteBigEndianWord(out, bits >> 16);
+  WriteBigEndianWord(out, bits & 0xFFFF);
 }
 
 // Byte for byte: CR, LF and 26 are not special here.
@@ -102,29 +99,30 @@ void CopyReceiverHeader(InputFile& oldFile, OutputFile& out) {
 }
 
 void WriteTransponderSectionStart(OutputFile& out, std::uint16_t transponderCount) {
-  PutLong(out, kSectionMarker);
-  PutWord(out, transponderCount);
+  WriteBigEndianLong(out, kSectionMarker);    // kTransponderSectionMarker
+  WriteBigEndianWord(out, transponderCount);  // kTransponderCountOffset
 }
 
+// The comment on each line is the field's offset within the record.
 void WriteTransponderRecord(OutputFile& out, const TransponderEntry& transponder) {
   std::uint32_t oscillator =
       transponder.frequency > kHighBandStart ? kHighBandOscillator : kLowBandOscillator;
-  std::int64_t symbolRate = std::int64_t{transponder.symbolRate} * 100;
-  PutByte(out, transponder.satNumber);
-  PutByte(out, transponder.polBand);
-  PutWord(out, 0);
-  PutWord(out, transponder.tpCode);
-  PutWord(out, 0);
-  PutLong(out, oscillator);
-  PutLong(out, transponder.frequency);
-  PutLong(out, symbolRate);
-  PutLong(out, transponder.frequency);
-  PutLong(out, symbolRate);
-  PutByte(out, transponder.radioCount + transponder.tvCount);  // low 8 bits: modulo 256
-  PutByte(out, transponder.tvCount);
-  PutByte(out, transponder.radioCount);
-  PutByte(out, kTransponderInUse);
-  PutText(out, transponder.tpName.view(), kTpNameWidth);
+  std::int64_t symbolRate = std::int64_t{transponder.symbolRate} * kSymbolRateUnit;
+  WriteLowByte(out, transponder.satNumber);                         // 0
+  WriteLowByte(out, transponder.polBand);                           // 1
+  WriteBigEndianWord(out, 0);                                       // 2
+  WriteBigEndianWord(out, transponder.tpCode);                      // 4
+  WriteBigEndianWord(out, 0);                                       // 6
+  WriteBigEndianLong(out, oscillator);                              // 8
+  WriteBigEndianLong(out, transponder.frequency);                   // 12
+  WriteBigEndianLong(out, symbolRate);                              // 16
+  WriteBigEndianLong(out, transponder.frequency);                   // 20
+  WriteBigEndianLong(out, symbolRate);                              // 24
+  WriteLowByte(out, transponder.radioCount + transponder.tvCount);  // 28, modulo 256
+  WriteLowByte(out, transponder.tvCount);                           // 29
+  WriteLowByte(out, transponder.radioCount);                        // 30
+  WriteLowByte(out, kTransponderInUse);                             // 31
+  WriteText(out, transponder.tpName.view(), kTpNameWidth);          // 32
 }
 
 void WriteEmptyTransponderSlots(OutputFile& out, std::uint16_t transponderCount) {
@@ -133,31 +131,34 @@ void WriteEmptyTransponderSlots(OutputFile& out, std::uint16_t transponderCount)
 }
 
 void WriteProgrammeSectionStart(OutputFile& out, const ChannelTables& tables) {
-  PutLong(out, kSectionMarker);
-  PutWord(out, tables.programmeCount);
-  PutWord(out, tables.tvProgrammeCount);
-  PutWord(out, tables.radioProgrammeCount);
+  WriteBigEndianLong(out, kSectionMarker);              // kProgrammeSectionMarker
+  WriteBigEndianWord(out, tables.programmeCount);       // kProgrammeCountOffset
+  WriteBigEndianWord(out, tables.tvProgrammeCount);     // kTvProgrammeCountOffset
+  WriteBigEndianWord(out, tables.radioProgrammeCount);  // kRadioProgrammeCountOffset
 }
 
+// The comment on each line is the field's offset within the record.
 void WriteProgrammeRecord(OutputFile& out, const ProgrammeEntry& programme) {
   int streams = std::min<int>(programme.audioCount, kMaxAudioStreams);
-  PutWord(out, programme.tpIndex);
-  PutWord(out, 0);
-  PutWord(out, programme.sid);
-  PutByte(out, programme.scrambled);
-  PutByte(out, 0);
-  PutByte(out, programme.audioCount);
-  PutByte(out, 0);
-  PutWord(out, programme.pcrPid);
-  PutWord(out, programme.videoPid);
-  for (int k = 0; k < streams; ++k) PutWord(out, programme.audioPid[k]);
-  out.WriteRepeated(kZero, static_cast<std::size_t>(kAudioPidSlots - streams) * 2);
-  PutText(out, programme.displayName.view(), kDisplayNameWidth);
-  for (int k = 0; k < streams; ++k) {
-    PutText(out, programme.audioLang[k].view(), kAudioLangWidth);
-    PutText(out, programme.audioLang[k].view(), kAudioLangWidth);
+  WriteBigEndianWord(out, programme.tpIndex);   // 0
+  WriteBigEndianWord(out, 0);                   // 2
+  WriteBigEndianWord(out, programme.sid);       // 4
+  WriteLowByte(out, programme.scrambled);       // 6
+  WriteLowByte(out, 0);                         // 7
+  WriteLowByte(out, programme.audioCount);      // 8
+  WriteLowByte(out, 0);                         // 9
+  WriteBigEndianWord(out, programme.pcrPid);    // 10
+  WriteBigEndianWord(out, programme.videoPid);  // 12
+  for (int k = 0; k < streams; ++k) {           // 14
+    WriteBigEndianWord(out, programme.audioPid[k]);
   }
-  out.WriteRepeated(kZero, (kMaxAudioStreams - streams) * kEmptyTagSlotSize);
+  out.WriteRepeated(kZero, (kAudioPidSlots - streams) * 2);
+  WriteText(out, programme.displayName.view(), kDisplayNameWidth);  // 54
+  for (int k = 0; k < streams; ++k) {                               // 74
+    WriteText(out, programme.audioLang[k].view(), kAudioLangWidth);
+    WriteText(out, programme.audioLang[k].view(), kAudioLangWidth);
+  }
+  out.WriteRepeated(kZero, (kMaxAudioStreams - streams) * kAudioTagSlotSize);
 }
 
 // The length comes from the count alone: the writer never measures the file.
@@ -173,22 +174,21 @@ bool DecodeReceiverFile(std::span<const std::uint8_t> bytes, ChannelTables& tabl
                std::to_string(kReceiverFileSize);
     return false;
   }
-  for (std::size_t marker : {kHeaderSize, kProgrammeSectionMarker}) {
+  for (std::size_t marker : {kTransponderSectionMarker, kProgrammeSectionMarker}) {
     if (GetLong(bytes.data() + marker) != kSectionMarker) {
       *problem = "no section marker " + Offset(marker);
       return false;
     }
   }
-  std::uint16_t transponders = GetWord(bytes.data() + kHeaderSize + 4);
-  const std::uint8_t* counts = bytes.data() + kProgrammeSectionMarker + 4;
-  std::uint16_t programmes = GetWord(counts);
+  std::uint16_t transponders = GetWord(bytes.data() + kTransponderCountOffset);
+  std::uint16_t programmes = GetWord(bytes.data() + kProgrammeCountOffset);
   if (transponders > kTransponderSlots) {
-    *problem = std::to_string(transponders) + " transponders " + Offset(kHeaderSize + 4) +
+    *problem = std::to_string(transponders) + " transponders " + Offset(kTransponderCountOffset) +
                ", more than its " + std::to_string(kTransponderSlots) + " slots";
     return false;
   }
   if (programmes > kProgrammeSlots) {
-    *problem = std::to_string(programmes) + " programmes " + Offset(kProgrammeSectionMarker + 4) +
+    *problem = std::to_string(programmes) + " programmes " + Offset(kProgrammeCountOffset) +
                ", more than its " + std::to_string(kProgrammeSlots) + " slots";
     return false;
   }
@@ -196,14 +196,14 @@ bool DecodeReceiverFile(std::span<const std::uint8_t> bytes, ChannelTables& tabl
   for (int i = 0; i < transponders; ++i) {
     std::size_t at = kTransponderSectionStart + i * kTransponderRecordSize;
     if (!DecodeTransponder(bytes.data() + at, tables.transponders[i])) {
-      *problem =
-          "transponder " + std::to_string(i) + " has a symbol rate beyond 65535 " + Offset(at + 16);
+      *problem = "transponder " + std::to_string(i) + " has a symbol rate beyond 65535 " +
+                 Offset(at + kTpSymbolRateOffset);
       return false;
     }
   }
   tables.programmeCount = programmes;
-  tables.tvProgrammeCount = GetWord(counts + 2);
-  tables.radioProgrammeCount = GetWord(counts + 4);
+  tables.tvProgrammeCount = GetWord(bytes.data() + kTvProgrammeCountOffset);
+  tables.radioProgrammeCount = GetWord(bytes.data() + kRadioProgrammeCountOffset);
   for (int p = 1; p <= programmes; ++p) {
     DecodeProgramme(bytes.data() + kProgrammeSectionStart + (p - 1) * kProgrammeRecordSize,
                     tables.programmes[p]);

@@ -8,29 +8,84 @@
 
 #include "app/files.h"
 #include "model/channel_tables.h"
+#include "model/receiver_limits.h"
 
 namespace tunewerk {
 
-// The receiver's channel file: a copied header, then 1000 transponder slots
-// and 3000 programme slots, big-endian, and a zero fill to a fixed size.
+// The receiver's channel file. Numbers are big-endian; text has no length
+// byte and no terminator. Offsets from the start of the file:
+//        0  header, copied from the old file           27,012
+//   27,012  section marker (long)                           4
+//   27,016  transponder count (word)                        2
+//   27,018  1000 transponder slots of 46 bytes         46,000
+//   73,018  section marker (long)                           4
+//   73,022  programme, TV and radio counts (3 words)        6
+//   73,028  3000 programme slots of 134 bytes         402,000
+//  475,028  one more zero byte                              1
 constexpr std::size_t kHeaderSize = 27012;
 constexpr std::uint32_t kSectionMarker = 0x00FFFFFF;
 constexpr std::size_t kTransponderRecordSize = 46;
 constexpr std::size_t kProgrammeRecordSize = 134;
-constexpr std::size_t kTransponderSectionStart = kHeaderSize + 4 + 2;  // 27,018
+
+// Offsets in the file.
+constexpr std::size_t kTransponderSectionMarker = kHeaderSize;
+constexpr std::size_t kTransponderCountOffset = kTransponderSectionMarker + 4;
+constexpr std::size_t kTransponderSectionStart = kTransponderCountOffset + 2;
 constexpr std::size_t kProgrammeSectionMarker =
-    kTransponderSectionStart + kTransponderSlots * kTransponderRecordSize;  // 73,018
-constexpr std::size_t kProgrammeSectionStart =
-    kHeaderSize + 4 + 2 + kTransponderSlots * kTransponderRecordSize + 4 + 2 + 2 + 2;  // 73,028
+    kTransponderSectionStart + kTransponderSlots * kTransponderRecordSize;
+constexpr std::size_t kProgrammeCountOffset = kProgrammeSectionMarker + 4;
+constexpr std::size_t kTvProgrammeCountOffset = kProgrammeCountOffset + 2;
+constexpr std::size_t kRadioProgrammeCountOffset = kTvProgrammeCountOffset + 2;
+constexpr std::size_t kProgrammeSectionStart = kRadioProgrammeCountOffset + 2;
 // One byte past the last programme slot.
 constexpr std::size_t kReceiverFileSize =
-    kProgrammeSectionStart + kProgrammeSlots * kProgrammeRecordSize + 1;  // 475,029
+    kProgrammeSectionStart + kProgrammeSlots * kProgrammeRecordSize + 1;
 
-// Big-endian byte writers; each writes the low bits of `value` (so a negative
+static_assert(kTransponderSectionStart == 27018);
+static_assert(kProgrammeSectionMarker == 73018);
+static_assert(kProgrammeSectionStart == 73028);
+static_assert(kReceiverFileSize == 475029);
+
+// Offsets within a transponder record.
+constexpr std::size_t kTpSatNumberOffset = 0;         // byte
+constexpr std::size_t kTpPolBandOffset = 1;           // byte
+constexpr std::size_t kTpCodeOffset = 4;              // word, after a zero word
+constexpr std::size_t kTpOscillatorOffset = 8;        // long, after a zero word
+constexpr std::size_t kTpFrequencyOffset = 12;        // long
+constexpr std::size_t kTpSymbolRateOffset = 16;       // long, symbol rate times 100
+constexpr std::size_t kTpFrequencyAgainOffset = 20;   // long
+constexpr std::size_t kTpSymbolRateAgainOffset = 24;  // long
+constexpr std::size_t kTpTotalCountOffset = 28;       // byte, TV plus radio modulo 256
+constexpr std::size_t kTpTvCountOffset = 29;          // byte
+constexpr std::size_t kTpRadioCountOffset = 30;       // byte
+constexpr std::size_t kTpInUseOffset = 31;            // byte, always 1
+constexpr std::size_t kTpNameOffset = 32;             // 14 characters
+constexpr std::size_t kTpNameWidth = 14;
+static_assert(kTpNameOffset + kTpNameWidth == kTransponderRecordSize);
+
+// Offsets within a programme record.
+constexpr std::size_t kProgTpIndexOffset = 0;     // word
+constexpr std::size_t kProgSidOffset = 4;         // word, after a zero word
+constexpr std::size_t kProgScrambledOffset = 6;   // byte: 0 free, 255 scrambled
+constexpr std::size_t kProgAudioCountOffset = 8;  // byte, after a zero byte
+constexpr std::size_t kProgPcrPidOffset = 10;     // word, after a zero byte
+constexpr std::size_t kProgVideoPidOffset = 12;   // word
+constexpr std::size_t kProgAudioPidsOffset = 14;  // 20 words, the unused ones zero
+constexpr std::size_t kAudioPidSlots = 20;        // room for 20 PIDs, 10 are used
+constexpr std::size_t kProgDisplayNameOffset = kProgAudioPidsOffset + 2 * kAudioPidSlots;
+constexpr std::size_t kDisplayNameWidth = 20;
+// 10 slots of 6 bytes: a stream's tag twice, or a zero word and a zero long.
+constexpr std::size_t kProgAudioTagsOffset = kProgDisplayNameOffset + kDisplayNameWidth;
+constexpr std::size_t kAudioLangWidth = 3;
+constexpr std::size_t kAudioTagSlotSize = 2 * kAudioLangWidth;
+static_assert(kProgDisplayNameOffset == 54 && kProgAudioTagsOffset == 74);
+static_assert(kProgAudioTagsOffset + kMaxAudioStreams * kAudioTagSlotSize == kProgrammeRecordSize);
+
+// Byte writers, big-endian; each writes the low bits of `value` (so a negative
 // long goes out in two's complement).
-void PutByte(OutputFile& out, std::uint32_t value);
-void PutWord(OutputFile& out, std::uint32_t value);
-void PutLong(OutputFile& out, std::int64_t value);
+void WriteLowByte(OutputFile& out, std::uint32_t value);
+void WriteBigEndianWord(OutputFile& out, std::uint32_t value);
+void WriteBigEndianLong(OutputFile& out, std::int64_t value);
 
 // The first kHeaderSize bytes of the old file, completed with 26 when it is shorter.
 void CopyReceiverHeader(InputFile& oldFile, OutputFile& out);

@@ -66,12 +66,11 @@ TEST(MaximalRunTest, FillsBothTablesToTheirLimits) {
 
   const std::string& drc = drive.files["user.drc"];
   ASSERT_EQ(drc.size(), kReceiverFileSize);
-  EXPECT_EQ(Word(drc, kHeaderSize + 4), 999u);
-  const std::size_t programmeHeader = kProgrammeSectionStart - 6;
-  EXPECT_EQ(Word(drc, programmeHeader), 2999u);
-  EXPECT_EQ(Word(drc, programmeHeader + 2) + Word(drc, programmeHeader + 4), 2999u);
+  EXPECT_EQ(Word(drc, kTransponderCountOffset), 999u);
+  EXPECT_EQ(Word(drc, kProgrammeCountOffset), 2999u);
+  EXPECT_EQ(Word(drc, kTvProgrammeCountOffset) + Word(drc, kRadioProgrammeCountOffset), 2999u);
   // Transponder slot 999 and programme slot 2999 stay empty; the fill is 135 bytes.
-  std::size_t lastTransponderSlot = kHeaderSize + 6 + 999 * kTransponderRecordSize;
+  std::size_t lastTransponderSlot = kTransponderSectionStart + 999 * kTransponderRecordSize;
   EXPECT_EQ(drc.substr(lastTransponderSlot, kTransponderRecordSize),
             std::string(kTransponderRecordSize, '\0'));
   EXPECT_EQ(drc.substr(kProgrammeSectionStart + 2999 * kProgrammeRecordSize),

@@ -34,18 +34,20 @@ TEST(ReceiverFileTest, ByteWritersAreBigEndianLowBits) {
     std::string expected;
   };
   const Case cases[] = {
-      {"byte keeps low 8 bits", [](OutputFile& o) { PutByte(o, 0x1FF); }, Bytes({0xFF})},
-      {"word high byte first", [](OutputFile& o) { PutWord(o, 0x1234); }, Bytes({0x12, 0x34})},
-      {"word keeps low 16 bits", [](OutputFile& o) { PutWord(o, 0x12345); }, Bytes({0x23, 0x45})},
-      {"long section marker", [](OutputFile& o) { PutLong(o, 16777215); },
+      {"byte keeps low 8 bits", [](OutputFile& o) { WriteLowByte(o, 0x1FF); }, Bytes({0xFF})},
+      {"word high byte first", [](OutputFile& o) { WriteBigEndianWord(o, 0x1234); },
+       Bytes({0x12, 0x34})},
+      {"word keeps low 16 bits", [](OutputFile& o) { WriteBigEndianWord(o, 0x12345); },
+       Bytes({0x23, 0x45})},
+      {"long section marker", [](OutputFile& o) { WriteBigEndianLong(o, 16777215); },
        Bytes({0x00, 0xFF, 0xFF, 0xFF})},
-      {"long 1,197,000", [](OutputFile& o) { PutLong(o, 1197000); },
+      {"long 1,197,000", [](OutputFile& o) { WriteBigEndianLong(o, 1197000); },
        Bytes({0x00, 0x12, 0x43, 0xC8})},
-      {"long largest", [](OutputFile& o) { PutLong(o, 4294967295); },
+      {"long largest", [](OutputFile& o) { WriteBigEndianLong(o, 4294967295); },
        Bytes({0xFF, 0xFF, 0xFF, 0xFF})},
-      {"negative long two's complement", [](OutputFile& o) { PutLong(o, -100); },
+      {"negative long two's complement", [](OutputFile& o) { WriteBigEndianLong(o, -100); },
        Bytes({0xFF, 0xFF, 0xFF, 0x9C})},
-      {"negative largest magnitude", [](OutputFile& o) { PutLong(o, -2147483648LL); },
+      {"negative largest magnitude", [](OutputFile& o) { WriteBigEndianLong(o, -2147483648LL); },
        Bytes({0x80, 0x00, 0x00, 0x00})},
   };
   for (const Case& c : cases) EXPECT_EQ(Written(c.write), c.expected) << c.name;
@@ -107,9 +109,10 @@ TEST(ReceiverFileTest, TransponderOscillatorFrequencyAndCounts) {
     t.radioCount = c.radioCount;
     std::string record = Written([&](OutputFile& o) { WriteTransponderRecord(o, t); });
     ASSERT_EQ(record.size(), kTransponderRecordSize) << c.name;
-    EXPECT_EQ(record.substr(8, 8), c.oscillatorAndFrequency) << c.name;
-    EXPECT_EQ(record.substr(20, 4), record.substr(12, 4)) << c.name;
-    EXPECT_EQ(record.substr(28, 3), c.counts) << c.name;
+    EXPECT_EQ(record.substr(kTpOscillatorOffset, 8), c.oscillatorAndFrequency) << c.name;
+    EXPECT_EQ(record.substr(kTpFrequencyAgainOffset, 4), record.substr(kTpFrequencyOffset, 4))
+        << c.name;
+    EXPECT_EQ(record.substr(kTpTotalCountOffset, 3), c.counts) << c.name;
   }
 }
 
@@ -117,8 +120,8 @@ TEST(ReceiverFileTest, SymbolRateTimesHundred) {
   TransponderEntry t = SampleTransponder();
   t.symbolRate = 65535;  // "-0001" in the list
   std::string record = Written([&](OutputFile& o) { WriteTransponderRecord(o, t); });
-  EXPECT_EQ(record.substr(16, 4), Bytes({0x00, 0x63, 0xFF, 0x9C}));  // 6,553,500
-  EXPECT_EQ(record.substr(24, 4), record.substr(16, 4));
+  EXPECT_EQ(record.substr(kTpSymbolRateOffset, 4), Bytes({0x00, 0x63, 0xFF, 0x9C}));  // 6,553,500
+  EXPECT_EQ(record.substr(kTpSymbolRateAgainOffset, 4), record.substr(kTpSymbolRateOffset, 4));
 }
 
 TEST(ReceiverFileTest, ShortTransponderNameIsFilledWithBlanks) {
@@ -126,7 +129,7 @@ TEST(ReceiverFileTest, ShortTransponderNameIsFilledWithBlanks) {
   t.tpName.Assign("AB\r");
   std::string record = Written([&](OutputFile& o) { WriteTransponderRecord(o, t); });
   ASSERT_EQ(record.size(), kTransponderRecordSize);
-  EXPECT_EQ(record.substr(32), "AB\r           ");
+  EXPECT_EQ(record.substr(kTpNameOffset), "AB\r           ");
 }
 
 ProgrammeEntry SampleProgramme(int streams) {
@@ -165,10 +168,10 @@ TEST(ReceiverFileTest, ProgrammeRecordLayout) {
     std::string pids;
     for (int k = 0; k < c.streams; ++k) pids += Bytes({0x01, k});
     pids += std::string(2 * (20 - c.streams), '\0');
-    EXPECT_EQ(record.substr(14, 40), pids) << c.streams;
-    EXPECT_EQ(record.substr(54, 20), "Sample Channel  192 ") << c.streams;
+    EXPECT_EQ(record.substr(kProgAudioPidsOffset, 40), pids) << c.streams;
+    EXPECT_EQ(record.substr(kProgDisplayNameOffset, 20), "Sample Channel  192 ") << c.streams;
     std::string tags = std::string(c.tags) + std::string(6 * (10 - c.streams), '\0');
-    EXPECT_EQ(record.substr(74), tags) << c.streams;
+    EXPECT_EQ(record.substr(kProgAudioTagsOffset), tags) << c.streams;
   }
 }
 
@@ -179,8 +182,8 @@ TEST(ReceiverFileTest, ShortProgrammeTextsAreFilledWithBlanks) {
   p.audioLang[1].Clear();
   std::string record = Written([&](OutputFile& o) { WriteProgrammeRecord(o, p); });
   ASSERT_EQ(record.size(), kProgrammeRecordSize);
-  EXPECT_EQ(record.substr(54, 20), "Short               ");
-  EXPECT_EQ(record.substr(74, 12), "de de       ");
+  EXPECT_EQ(record.substr(kProgDisplayNameOffset, 20), "Short               ");
+  EXPECT_EQ(record.substr(kProgAudioTagsOffset, 12), "de de       ");
   EXPECT_EQ(record.substr(86), std::string(48, '\0'));
 }
 
@@ -245,7 +248,6 @@ std::uint32_t WordAt(const std::string& file, std::size_t offset) {
 }
 
 TEST(ReceiverFileTest, FileHasFixedSizeAndLayoutForAnyCounts) {
-  constexpr std::size_t kTransponderSection = kHeaderSize + 4 + 2;
   struct Case {
     std::uint16_t transponders;
     std::uint16_t tv;
@@ -270,8 +272,8 @@ TEST(ReceiverFileTest, FileHasFixedSizeAndLayoutForAnyCounts) {
     ASSERT_EQ(file.size(), kReceiverFileSize);
     EXPECT_EQ(file.substr(0, kHeaderSize), std::string(kHeaderSize, '\x1A'));
     EXPECT_EQ(file.substr(kHeaderSize, 4), Bytes({0, 0xFF, 0xFF, 0xFF}));
-    EXPECT_EQ(WordAt(file, kHeaderSize + 4), c.transponders);
-    std::size_t emptySlots = kTransponderSection + c.transponders * kTransponderRecordSize;
+    EXPECT_EQ(WordAt(file, kTransponderCountOffset), c.transponders);
+    std::size_t emptySlots = kTransponderSectionStart + c.transponders * kTransponderRecordSize;
     if (c.transponders > 0) {
       EXPECT_EQ(file.substr(emptySlots - kTransponderRecordSize, 32), Written([](OutputFile& o) {
                                                                         WriteTransponderRecord(
@@ -285,7 +287,7 @@ TEST(ReceiverFileTest, FileHasFixedSizeAndLayoutForAnyCounts) {
     EXPECT_EQ(WordAt(file, 73026), c.radio);
     if (n > 0) {
       std::size_t last = kProgrammeSectionStart + (n - 1) * kProgrammeRecordSize;
-      EXPECT_EQ(WordAt(file, last + 4), n) << "the last programme in its slot";
+      EXPECT_EQ(WordAt(file, last + kProgSidOffset), n) << "the last programme in its slot";
     }
     std::size_t fill = kProgrammeSectionStart + n * kProgrammeRecordSize;
     EXPECT_EQ(file.substr(fill), std::string(kReceiverFileSize - fill, '\0'));
@@ -301,7 +303,7 @@ TEST(ReceiverFileTest, FullProgrammeTableLeavesOneEmptySlotAndOneByte) {
   ASSERT_EQ(file.size(), kReceiverFileSize);
   EXPECT_EQ(file.substr(kReceiverFileSize - 135), std::string(135, '\0'));
   std::size_t lastRecord = kProgrammeSectionStart + (kMaxProgrammes - 1) * kProgrammeRecordSize;
-  EXPECT_EQ(file.substr(lastRecord + 54, 20), "Sample Channel  192 ");
+  EXPECT_EQ(file.substr(lastRecord + kProgDisplayNameOffset, 20), "Sample Channel  192 ");
 }
 
 // A whole receiver file written by the writers above from `tables`.
