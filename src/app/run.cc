@@ -117,7 +117,6 @@ int RunTunewerk(Drive& drive, Terminal& terminal, std::string* errorLine,
 
   ShowBanner(console);
   AskQuestions(console, tables.options, given);
-  for (std::uint8_t& satellite : tables.satelliteMap) satellite = kUnlistedSatellite;
 
   console.WriteLine("");
   console.WriteLine("Reading INI");

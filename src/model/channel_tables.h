@@ -1,7 +1,9 @@
 #ifndef TUNEWERK_MODEL_CHANNEL_TABLES_H_
 #define TUNEWERK_MODEL_CHANNEL_TABLES_H_
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 
 #include "model/bounded_string.h"
 #include "model/receiver_limits.h"
@@ -52,12 +54,17 @@ struct ProgrammeEntry {
   std::uint8_t scrambled = 0;  // 0 free, 255 scrambled
 };
 
-// The whole data model of a run: one zeroed instance lives for the run.
+// The whole data model of a run: one instance lives for the run. It starts
+// empty, with every orbital position unlisted until the settings say otherwise.
 // Transponders are indexed from 0; programmes from 1 (index 0 unused), so a
 // programme's index is its position in the listing and the lists.
 struct ChannelTables {
+  ChannelTables() {
+    std::fill(std::begin(satelliteMap), std::end(satelliteMap), kUnlistedSatellite);
+  }
+
   RunOptions options;
-  std::uint8_t satelliteMap[kSatellitePositions] = {};
+  std::uint8_t satelliteMap[kSatellitePositions];
   ExcludeList excludeList;
 
   TransponderEntry transponders[kTransponderSlots];

@@ -16,7 +16,6 @@ using SettingsLine = BoundedString<kSettingsLineLength>;
 
 // Opens the settings file, fills tables.excludeList and overwrites the listed
 // positions of tables.satelliteMap, and closes the file.
-// REQUIRES: every satelliteMap entry is kUnlistedSatellite.
 // A missing file, a missing section line or a missing or malformed position
 // enters the run's file error state.
 void ReadSettings(InputFile& file, ChannelTables& tables);

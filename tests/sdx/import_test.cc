@@ -45,7 +45,6 @@ struct Import {
   ChannelTables tables;
 
   Import() {
-    for (std::uint8_t& s : tables.satelliteMap) s = kUnlistedSatellite;
     tables.satelliteMap[192] = 0;
     tables.satelliteMap[19] = 4;
     // "SUN" ended the section in this list, so it is not active.
