@@ -6,6 +6,7 @@
 
 #include "platform/memory_drive.h"
 #include "platform/transcript.h"
+#include "support/param_name.h"
 
 namespace tunewerk {
 namespace {
@@ -21,35 +22,44 @@ RunOptions AnswerAll(const std::string& input, std::string* transcript = nullptr
   return options;
 }
 
-TEST(DialogueTest, OnlyTheExactLetterCounts) {
-  struct Case {
-    const char* answer;
-    bool yes;  // questions 1, 2 and 4
-    bool sort;
-  } cases[] = {
-      {"y", true, true},
-      {"Y", false, true},
-      {"yes", false, true},
-      {"y ", false, true},
-      {" y", false, true},
-      {"", false, true},
-      {"n", false, false},
-      {"N", false, true},
-      {"no", false, true},
-      {"y\r", true, true},    // CR LF line end
-      {"n\r", false, false},  //
-      {"y\b", false, true},   // a typed backspace is kept
-      {"yyyyyyyyyyyyyyyyyyyyyyyyy", false, true},
-  };
-  for (const Case& c : cases) {
-    std::string line = std::string(c.answer) + "\n";
-    RunOptions options = AnswerAll(line + line + line + line);
-    EXPECT_EQ(options.includeScrambled, c.yes) << c.answer;
-    EXPECT_EQ(options.includeCBand, c.yes) << c.answer;
-    EXPECT_EQ(options.sortBySatellite, c.sort) << c.answer;
-    EXPECT_EQ(options.includeFeeds, c.yes) << c.answer;
-  }
+struct AnswerCase {
+  const char* answer;
+  bool yes;  // questions 1, 2 and 4
+  bool sort;
+};
+
+const AnswerCase kAnswerCases[] = {
+    {"y", true, true},
+    {"Y", false, true},
+    {"yes", false, true},
+    {"y ", false, true},
+    {" y", false, true},
+    {"", false, true},
+    {"n", false, false},
+    {"N", false, true},
+    {"no", false, true},
+    {"y\r", true, true},    // CR LF line end
+    {"n\r", false, false},  //
+    {"y\b", false, true},   // a typed backspace is kept
+    {"yyyyyyyyyyyyyyyyyyyyyyyyy", false, true},
+};
+
+class AnswerTest : public testing::TestWithParam<AnswerCase> {};
+
+TEST_P(AnswerTest, OnlyTheExactLetterCounts) {
+  const AnswerCase& c = GetParam();
+  std::string line = std::string(c.answer) + "\n";
+  RunOptions options = AnswerAll(line + line + line + line);
+  EXPECT_EQ(options.includeScrambled, c.yes);
+  EXPECT_EQ(options.includeCBand, c.yes);
+  EXPECT_EQ(options.sortBySatellite, c.sort);
+  EXPECT_EQ(options.includeFeeds, c.yes);
 }
+
+INSTANTIATE_TEST_SUITE_P(Answers, AnswerTest, testing::ValuesIn(kAnswerCases),
+                         [](const testing::TestParamInfo<AnswerCase>& param) {
+                           return ParamName(param.param.answer);
+                         });
 
 TEST(DialogueTest, EachAnswerSetsItsOwnOption) {
   RunOptions options = AnswerAll("n\ny\nn\ny\n");

@@ -12,6 +12,7 @@
 #include "app/files.h"
 #include "model/channel_tables.h"
 #include "platform/memory_drive.h"
+#include "support/param_name.h"
 #include "support/written_file.h"
 
 namespace tunewerk {
@@ -27,31 +28,40 @@ std::string Written(const std::function<void(OutputFile&)>& write) {
   return WrittenFile("user.drc", write);
 }
 
-TEST(ReceiverFileTest, ByteWritersAreBigEndianLowBits) {
-  struct Case {
-    const char* name;
-    std::function<void(OutputFile&)> write;
-    std::string expected;
-  };
-  const Case cases[] = {
-      {"byte keeps low 8 bits", [](OutputFile& o) { WriteLowByte(o, 0x1FF); }, Bytes({0xFF})},
-      {"word high byte first", [](OutputFile& o) { WriteBigEndianWord(o, 0x1234); },
-       Bytes({0x12, 0x34})},
-      {"word keeps low 16 bits", [](OutputFile& o) { WriteBigEndianWord(o, 0x12345); },
-       Bytes({0x23, 0x45})},
-      {"long section marker", [](OutputFile& o) { WriteBigEndianLong(o, 16777215); },
-       Bytes({0x00, 0xFF, 0xFF, 0xFF})},
-      {"long 1,197,000", [](OutputFile& o) { WriteBigEndianLong(o, 1197000); },
-       Bytes({0x00, 0x12, 0x43, 0xC8})},
-      {"long largest", [](OutputFile& o) { WriteBigEndianLong(o, 4294967295); },
-       Bytes({0xFF, 0xFF, 0xFF, 0xFF})},
-      {"negative long two's complement", [](OutputFile& o) { WriteBigEndianLong(o, -100); },
-       Bytes({0xFF, 0xFF, 0xFF, 0x9C})},
-      {"negative largest magnitude", [](OutputFile& o) { WriteBigEndianLong(o, -2147483648LL); },
-       Bytes({0x80, 0x00, 0x00, 0x00})},
-  };
-  for (const Case& c : cases) EXPECT_EQ(Written(c.write), c.expected) << c.name;
+struct WriterCase {
+  const char* name;
+  std::function<void(OutputFile&)> write;
+  std::string expected;
+};
+
+class ByteWriterTest : public testing::TestWithParam<WriterCase> {};
+
+TEST_P(ByteWriterTest, BigEndianLowBits) {
+  EXPECT_EQ(Written(GetParam().write), GetParam().expected);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, ByteWriterTest,
+    testing::Values(
+        WriterCase{"byte keeps low 8 bits", [](OutputFile& o) { WriteLowByte(o, 0x1FF); },
+                   Bytes({0xFF})},
+        WriterCase{"word high byte first", [](OutputFile& o) { WriteBigEndianWord(o, 0x1234); },
+                   Bytes({0x12, 0x34})},
+        WriterCase{"word keeps low 16 bits", [](OutputFile& o) { WriteBigEndianWord(o, 0x12345); },
+                   Bytes({0x23, 0x45})},
+        WriterCase{"long section marker", [](OutputFile& o) { WriteBigEndianLong(o, 16777215); },
+                   Bytes({0x00, 0xFF, 0xFF, 0xFF})},
+        WriterCase{"long 1,197,000", [](OutputFile& o) { WriteBigEndianLong(o, 1197000); },
+                   Bytes({0x00, 0x12, 0x43, 0xC8})},
+        WriterCase{"long largest", [](OutputFile& o) { WriteBigEndianLong(o, 4294967295); },
+                   Bytes({0xFF, 0xFF, 0xFF, 0xFF})},
+        WriterCase{"negative long two's complement",
+                   [](OutputFile& o) { WriteBigEndianLong(o, -100); },
+                   Bytes({0xFF, 0xFF, 0xFF, 0x9C})},
+        WriterCase{"negative largest magnitude",
+                   [](OutputFile& o) { WriteBigEndianLong(o, -2147483648LL); },
+                   Bytes({0x80, 0x00, 0x00, 0x00})}),
+    NameField());
 
 TransponderEntry SampleTransponder() {
   TransponderEntry t;
@@ -77,44 +87,50 @@ TEST(ReceiverFileTest, TransponderRecordLayout) {
   EXPECT_EQ(record, expected);
 }
 
-TEST(ReceiverFileTest, TransponderOscillatorFrequencyAndCounts) {
-  struct Case {
-    const char* name;
-    std::int32_t frequency;
-    std::uint8_t tvCount;
-    std::uint8_t radioCount;
-    std::string oscillatorAndFrequency;  // offsets 8..15
-    std::string counts;                  // offsets 28..30
-  };
-  const Case cases[] = {
-      {"low band", 1172250, 5, 2, Bytes({0x00, 0x0E, 0xE0, 0x98, 0x00, 0x11, 0xE3, 0x1A}),
-       Bytes({7, 5, 2})},
-      {"band edge is low", 1175000, 0, 1, Bytes({0x00, 0x0E, 0xE0, 0x98, 0x00, 0x11, 0xED, 0xD8}),
-       Bytes({1, 0, 1})},
-      {"just above edge is high", 1175001, 1, 0,
-       Bytes({0x00, 0x10, 0x2C, 0xA0, 0x00, 0x11, 0xED, 0xD9}), Bytes({1, 1, 0})},
-      {"C band uses the low oscillator", 400000, 0, 0,
-       Bytes({0x00, 0x0E, 0xE0, 0x98, 0x00, 0x06, 0x1A, 0x80}), Bytes({0, 0, 0})},
-      {"negative frequency", -5, 0, 0, Bytes({0x00, 0x0E, 0xE0, 0x98, 0xFF, 0xFF, 0xFF, 0xFB}),
-       Bytes({0, 0, 0})},
-      {"count sum modulo 256", 1197000, 200, 100,
-       Bytes({0x00, 0x10, 0x2C, 0xA0, 0x00, 0x12, 0x43, 0xC8}), Bytes({44, 200, 100})},
-      {"count sum 510", 1197000, 255, 255, Bytes({0x00, 0x10, 0x2C, 0xA0, 0x00, 0x12, 0x43, 0xC8}),
-       Bytes({254, 255, 255})},
-  };
-  for (const Case& c : cases) {
-    TransponderEntry t = SampleTransponder();
-    t.frequency = c.frequency;
-    t.tvCount = c.tvCount;
-    t.radioCount = c.radioCount;
-    std::string record = Written([&](OutputFile& o) { WriteTransponderRecord(o, t); });
-    ASSERT_EQ(record.size(), kTransponderRecordSize) << c.name;
-    EXPECT_EQ(record.substr(kTpOscillatorOffset, 8), c.oscillatorAndFrequency) << c.name;
-    EXPECT_EQ(record.substr(kTpFrequencyAgainOffset, 4), record.substr(kTpFrequencyOffset, 4))
-        << c.name;
-    EXPECT_EQ(record.substr(kTpTotalCountOffset, 3), c.counts) << c.name;
-  }
+struct OscillatorCase {
+  const char* name;
+  std::int32_t frequency;
+  std::uint8_t tvCount;
+  std::uint8_t radioCount;
+  std::string oscillatorAndFrequency;  // offsets 8..15
+  std::string counts;                  // offsets 28..30
+};
+
+class TransponderOscillatorTest : public testing::TestWithParam<OscillatorCase> {};
+
+TEST_P(TransponderOscillatorTest, FrequencyAndCounts) {
+  const OscillatorCase& c = GetParam();
+  TransponderEntry t = SampleTransponder();
+  t.frequency = c.frequency;
+  t.tvCount = c.tvCount;
+  t.radioCount = c.radioCount;
+  std::string record = Written([&](OutputFile& o) { WriteTransponderRecord(o, t); });
+  ASSERT_EQ(record.size(), kTransponderRecordSize);
+  EXPECT_EQ(record.substr(kTpOscillatorOffset, 8), c.oscillatorAndFrequency);
+  EXPECT_EQ(record.substr(kTpFrequencyAgainOffset, 4), record.substr(kTpFrequencyOffset, 4));
+  EXPECT_EQ(record.substr(kTpTotalCountOffset, 3), c.counts);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Transponders, TransponderOscillatorTest,
+    testing::Values(
+        OscillatorCase{"low band", 1172250, 5, 2,
+                       Bytes({0x00, 0x0E, 0xE0, 0x98, 0x00, 0x11, 0xE3, 0x1A}), Bytes({7, 5, 2})},
+        OscillatorCase{"band edge is low", 1175000, 0, 1,
+                       Bytes({0x00, 0x0E, 0xE0, 0x98, 0x00, 0x11, 0xED, 0xD8}), Bytes({1, 0, 1})},
+        OscillatorCase{"just above edge is high", 1175001, 1, 0,
+                       Bytes({0x00, 0x10, 0x2C, 0xA0, 0x00, 0x11, 0xED, 0xD9}), Bytes({1, 1, 0})},
+        OscillatorCase{"C band uses the low oscillator", 400000, 0, 0,
+                       Bytes({0x00, 0x0E, 0xE0, 0x98, 0x00, 0x06, 0x1A, 0x80}), Bytes({0, 0, 0})},
+        OscillatorCase{"negative frequency", -5, 0, 0,
+                       Bytes({0x00, 0x0E, 0xE0, 0x98, 0xFF, 0xFF, 0xFF, 0xFB}), Bytes({0, 0, 0})},
+        OscillatorCase{"count sum modulo 256", 1197000, 200, 100,
+                       Bytes({0x00, 0x10, 0x2C, 0xA0, 0x00, 0x12, 0x43, 0xC8}),
+                       Bytes({44, 200, 100})},
+        OscillatorCase{"count sum 510", 1197000, 255, 255,
+                       Bytes({0x00, 0x10, 0x2C, 0xA0, 0x00, 0x12, 0x43, 0xC8}),
+                       Bytes({254, 255, 255})}),
+    NameField());
 
 TEST(ReceiverFileTest, SymbolRateTimesHundred) {
   TransponderEntry t = SampleTransponder();
@@ -148,32 +164,37 @@ ProgrammeEntry SampleProgramme(int streams) {
   return p;
 }
 
-TEST(ReceiverFileTest, ProgrammeRecordLayout) {
-  struct Case {
-    int streams;
-    const char* tags;
-  };
-  const Case cases[] = {
-      {1, "laxlax"},
-      {3, "laxlaxlbxlbxlcxlcx"},
-      {10, "laxlaxlbxlbxlcxlcxldxldxlexlexlfxlfxlgxlgxlhxlhxlixlixljxljx"},
-  };
-  for (const Case& c : cases) {
-    std::string record =
-        Written([&](OutputFile& o) { WriteProgrammeRecord(o, SampleProgramme(c.streams)); });
-    ASSERT_EQ(record.size(), kProgrammeRecordSize) << c.streams;
-    EXPECT_EQ(record.substr(0, 14),
-              Bytes({0x03, 0xE6, 0, 0, 0x6D, 0x66, 255, 0, c.streams, 0, 0x00, 0xFF, 0x01, 0xFF}))
-        << c.streams;
-    std::string pids;
-    for (int k = 0; k < c.streams; ++k) pids += Bytes({0x01, k});
-    pids += std::string(2 * (20 - c.streams), '\0');
-    EXPECT_EQ(record.substr(kProgAudioPidsOffset, 40), pids) << c.streams;
-    EXPECT_EQ(record.substr(kProgDisplayNameOffset, 20), "Sample Channel  192 ") << c.streams;
-    std::string tags = std::string(c.tags) + std::string(6 * (10 - c.streams), '\0');
-    EXPECT_EQ(record.substr(kProgAudioTagsOffset), tags) << c.streams;
-  }
+struct StreamsCase {
+  const char* name;
+  int streams;
+  const char* tags;
+};
+
+class ProgrammeRecordTest : public testing::TestWithParam<StreamsCase> {};
+
+TEST_P(ProgrammeRecordTest, Layout) {
+  const StreamsCase& c = GetParam();
+  std::string record =
+      Written([&](OutputFile& o) { WriteProgrammeRecord(o, SampleProgramme(c.streams)); });
+  ASSERT_EQ(record.size(), kProgrammeRecordSize);
+  EXPECT_EQ(record.substr(0, 14),
+            Bytes({0x03, 0xE6, 0, 0, 0x6D, 0x66, 255, 0, c.streams, 0, 0x00, 0xFF, 0x01, 0xFF}));
+  std::string pids;
+  for (int k = 0; k < c.streams; ++k) pids += Bytes({0x01, k});
+  pids += std::string(2 * (20 - c.streams), '\0');
+  EXPECT_EQ(record.substr(kProgAudioPidsOffset, 40), pids);
+  EXPECT_EQ(record.substr(kProgDisplayNameOffset, 20), "Sample Channel  192 ");
+  std::string tags = std::string(c.tags) + std::string(6 * (10 - c.streams), '\0');
+  EXPECT_EQ(record.substr(kProgAudioTagsOffset), tags);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Streams, ProgrammeRecordTest,
+    testing::Values(StreamsCase{"one stream", 1, "laxlax"},
+                    StreamsCase{"three streams", 3, "laxlaxlbxlbxlcxlcx"},
+                    StreamsCase{"ten streams", 10,
+                                "laxlaxlbxlbxlcxlcxldxldxlexlexlfxlfxlgxlgxlhxlhxlixlixljxljx"}),
+    NameField());
 
 TEST(ReceiverFileTest, ShortProgrammeTextsAreFilledWithBlanks) {
   ProgrammeEntry p = SampleProgramme(2);
@@ -200,24 +221,31 @@ std::string OldFile(std::size_t size) {
   return bytes;
 }
 
-TEST(ReceiverFileTest, HeaderIsCopiedAndCompletedWith26) {
-  for (std::size_t size : {0, 1, 100, 27011, 27012, 27013, 40000}) {
-    MemoryDrive drive;
-    drive.files["3ci.drc"] = OldFile(size);
-    FileErrorState state;
-    InputFile old(drive, state);
-    OutputFile out(drive, state);
-    out.Create("user.drc");
-    old.Open("3ci.drc");
-    CopyReceiverHeader(old, out);
-    out.Close();
-    out.Commit();
-    ASSERT_FALSE(state.failed()) << state.message();
-    std::string expected = OldFile(size).substr(0, kHeaderSize);
-    expected.append(kHeaderSize - expected.size(), '\x1A');
-    EXPECT_EQ(drive.files["user.drc"], expected) << size;
-  }
+class ReceiverHeaderTest : public testing::TestWithParam<std::size_t> {};
+
+TEST_P(ReceiverHeaderTest, CopiedAndCompletedWith26) {
+  std::size_t size = GetParam();
+  MemoryDrive drive;
+  drive.files["3ci.drc"] = OldFile(size);
+  FileErrorState state;
+  InputFile old(drive, state);
+  OutputFile out(drive, state);
+  out.Create("user.drc");
+  old.Open("3ci.drc");
+  CopyReceiverHeader(old, out);
+  out.Close();
+  out.Commit();
+  ASSERT_FALSE(state.failed()) << state.message();
+  std::string expected = OldFile(size).substr(0, kHeaderSize);
+  expected.append(kHeaderSize - expected.size(), '\x1A');
+  EXPECT_EQ(drive.files["user.drc"], expected);
 }
+
+INSTANTIATE_TEST_SUITE_P(OldFileSizes, ReceiverHeaderTest,
+                         testing::Values(0, 1, 100, 27011, 27012, 27013, 40000),
+                         [](const testing::TestParamInfo<std::size_t>& param) {
+                           return "size_" + std::to_string(param.param);
+                         });
 
 // Writes a whole receiver file the way the output phase does.
 std::string WholeFile(const ChannelTables& tables, const std::string& oldFile) {
@@ -247,51 +275,73 @@ std::uint32_t WordAt(const std::string& file, std::size_t offset) {
   return static_cast<std::uint8_t>(file[offset]) << 8 | static_cast<std::uint8_t>(file[offset + 1]);
 }
 
-TEST(ReceiverFileTest, FileHasFixedSizeAndLayoutForAnyCounts) {
-  struct Case {
-    std::uint16_t transponders;
-    std::uint16_t tv;
-    std::uint16_t radio;
-  };
-  const Case cases[] = {{0, 0, 0}, {1, 1, 0}, {999, 0, 1}, {999, 2000, 999}, {3, 1, 2}};
-  for (const Case& c : cases) {
-    auto tables = std::make_unique<ChannelTables>();
-    tables->transponderCount = c.transponders;
-    for (int i = 0; i < c.transponders; ++i) tables->transponders[i] = SampleTransponder();
-    tables->programmeCount = static_cast<std::uint16_t>(c.tv + c.radio);
-    tables->tvProgrammeCount = c.tv;
-    tables->radioProgrammeCount = c.radio;
-    for (int p = 1; p <= tables->programmeCount; ++p) {
-      tables->programmes[p] = SampleProgramme(p % 10 + 1);
-      tables->programmes[p].sid = static_cast<std::uint16_t>(p);
-    }
-    int n = tables->programmeCount;
-    SCOPED_TRACE(testing::Message() << "T=" << c.transponders << " N=" << n);
+struct CountsCase {
+  const char* name;
+  std::uint16_t transponders;
+  std::uint16_t tv;
+  std::uint16_t radio;
+};
 
-    std::string file = WholeFile(*tables, "");
-    ASSERT_EQ(file.size(), kReceiverFileSize);
-    EXPECT_EQ(file.substr(0, kHeaderSize), std::string(kHeaderSize, '\x1A'));
-    EXPECT_EQ(file.substr(kHeaderSize, 4), Bytes({0, 0xFF, 0xFF, 0xFF}));
-    EXPECT_EQ(WordAt(file, kTransponderCountOffset), c.transponders);
-    std::size_t emptySlots = kTransponderSectionStart + c.transponders * kTransponderRecordSize;
-    if (c.transponders > 0) {
-      EXPECT_EQ(file.substr(emptySlots - kTransponderRecordSize, 32), Written([](OutputFile& o) {
-                                                                        WriteTransponderRecord(
-                                                                            o, SampleTransponder());
-                                                                      }).substr(0, 32));
-    }
-    EXPECT_EQ(file.substr(emptySlots, 73018 - emptySlots), std::string(73018 - emptySlots, '\0'));
-    EXPECT_EQ(file.substr(73018, 4), Bytes({0, 0xFF, 0xFF, 0xFF}));
-    EXPECT_EQ(WordAt(file, 73022), n);
-    EXPECT_EQ(WordAt(file, 73024), c.tv);
-    EXPECT_EQ(WordAt(file, 73026), c.radio);
-    if (n > 0) {
-      std::size_t last = kProgrammeSectionStart + (n - 1) * kProgrammeRecordSize;
-      EXPECT_EQ(WordAt(file, last + kProgSidOffset), n) << "the last programme in its slot";
-    }
-    std::size_t fill = kProgrammeSectionStart + n * kProgrammeRecordSize;
-    EXPECT_EQ(file.substr(fill), std::string(kReceiverFileSize - fill, '\0'));
+class ReceiverFileLayoutTest : public testing::TestWithParam<CountsCase> {};
+
+// The section offsets are written out here as numbers: they check the named ones.
+TEST_P(ReceiverFileLayoutTest, FixedSizeAndSectionsForAnyCounts) {
+  const CountsCase& c = GetParam();
+  auto tables = std::make_unique<ChannelTables>();
+  tables->transponderCount = c.transponders;
+  for (int i = 0; i < c.transponders; ++i) tables->transponders[i] = SampleTransponder();
+  tables->programmeCount = static_cast<std::uint16_t>(c.tv + c.radio);
+  tables->tvProgrammeCount = c.tv;
+  tables->radioProgrammeCount = c.radio;
+  for (int p = 1; p <= tables->programmeCount; ++p) {
+    tables->programmes[p] = SampleProgramme(p % 10 + 1);
+    tables->programmes[p].sid = static_cast<std::uint16_t>(p);
   }
+  int n = tables->programmeCount;
+
+  std::string file = WholeFile(*tables, "");
+  ASSERT_EQ(file.size(), 475029u);
+  EXPECT_EQ(file.substr(0, 27012), std::string(27012, '\x1A'));
+  EXPECT_EQ(file.substr(27012, 4), Bytes({0, 0xFF, 0xFF, 0xFF}));
+  EXPECT_EQ(WordAt(file, 27016), c.transponders);
+  std::size_t emptySlots = 27018 + c.transponders * kTransponderRecordSize;
+  if (c.transponders > 0) {
+    std::string sample =
+        Written([](OutputFile& o) { WriteTransponderRecord(o, SampleTransponder()); });
+    EXPECT_EQ(file.substr(emptySlots - kTransponderRecordSize, 32), sample.substr(0, 32));
+  }
+  EXPECT_EQ(file.substr(emptySlots, 73018 - emptySlots), std::string(73018 - emptySlots, '\0'));
+  EXPECT_EQ(file.substr(73018, 4), Bytes({0, 0xFF, 0xFF, 0xFF}));
+  EXPECT_EQ(WordAt(file, 73022), n);
+  EXPECT_EQ(WordAt(file, 73024), c.tv);
+  EXPECT_EQ(WordAt(file, 73026), c.radio);
+  if (n > 0) {
+    std::size_t last = 73028 + (n - 1) * kProgrammeRecordSize;
+    EXPECT_EQ(WordAt(file, last + kProgSidOffset), n) << "the last programme in its slot";
+  }
+  std::size_t fill = 73028 + n * kProgrammeRecordSize;
+  EXPECT_EQ(file.substr(fill), std::string(475029 - fill, '\0'));
+}
+
+INSTANTIATE_TEST_SUITE_P(Counts, ReceiverFileLayoutTest,
+                         testing::Values(CountsCase{"empty tables", 0, 0, 0},
+                                         CountsCase{"one of each", 1, 1, 0},
+                                         CountsCase{"full transponders one radio", 999, 0, 1},
+                                         CountsCase{"both tables full", 999, 2000, 999},
+                                         CountsCase{"a few", 3, 1, 2}),
+                         NameField());
+
+// The names the tests and readers of the file use, against the numbers the
+// receiver documents.
+TEST(ReceiverFileTest, NamedOffsetsMatchTheReceiverLayout) {
+  EXPECT_EQ(kTransponderCountOffset, 27016u);
+  EXPECT_EQ(kProgrammeCountOffset, 73022u);
+  EXPECT_EQ(kTvProgrammeCountOffset, 73024u);
+  EXPECT_EQ(kRadioProgrammeCountOffset, 73026u);
+  EXPECT_EQ(kTpFrequencyOffset, 12u);
+  EXPECT_EQ(kTpNameOffset, 32u);
+  EXPECT_EQ(kProgSidOffset, 4u);
+  EXPECT_EQ(kProgAudioPidsOffset, 14u);
 }
 
 TEST(ReceiverFileTest, FullProgrammeTableLeavesOneEmptySlotAndOneByte) {

@@ -12,6 +12,7 @@
 #include "app/file_error_state.h"
 #include "model/channel_tables.h"
 #include "platform/transcript.h"
+#include "support/param_name.h"
 
 namespace tunewerk {
 namespace {
@@ -74,40 +75,45 @@ std::pair<std::vector<int>, std::string> Order(ChannelTables& tables) {
   return {order, terminal.transcript};
 }
 
-TEST(OrderProgrammesTest, Examples) {
-  struct Case {
-    const char* name;
-    std::vector<Programme> programmes;
-    std::vector<int> expected;
-  };
-  const Case cases[] = {
-      {"empty table", {}, {}},
-      {"one programme", {{192, 1, "A"}}, {1}},
-      {"orbit starts at 270", {{10, 1, "A"}, {200, 2, "A"}, {300, 3, "A"}}, {3, 1, 2}},
-      {"equal positions keep import order", {{19, 1, "A"}, {19, 2, "A"}, {19, 3, "A"}}, {1, 2, 3}},
-      {"feed at 19 sorts with 159",
-       {{159, 5, "A"}, {19, 2, "B"}, {519, 2, "C"}, {159, 5, "D"}, {160, 5, "E"}},
-       {2, 1, 3, 4, 5}},
-      {"capital Z before small a", {{192, 1, "alpha"}, {192, 1, "Zulu"}}, {2, 1}},
-      {"bytes compare unsigned", {{192, 1, "\xE4pfel"}, {192, 1, "zebra"}}, {2, 1}},
-      {"prefix first", {{192, 1, "ABC "}, {192, 1, "ABC"}, {192, 1, "AB"}}, {3, 2, 1}},
-      {"one group: names, then position, decide",
-       {{10, 27, "B"}, {300, 27, "B"}, {20, 27, "A"}, {10, 27, "B"}},
-       {3, 2, 1, 4}},
-      {"neighbouring positions of one satellite are one group",
-       {{280, 4, "Z"}, {271, 4, "Y"}, {190, 4, "X"}},
-       {3, 2, 1}},
-      {"one satellite in two runs is two groups",
-       {{270, 1, "Z"}, {271, 1, "A"}, {280, 2, "M"}, {290, 1, "B"}, {291, 1, "A"}},
-       {2, 1, 3, 5, 4}},
-  };
-  for (const Case& c : cases) {
-    auto tables = TablesOf(c.programmes);
-    auto [order, transcript] = Order(*tables);
-    EXPECT_EQ(order, c.expected) << c.name;
-    EXPECT_EQ(transcript, "sorting\n... complete\n") << c.name;
-  }
+struct ExampleCase {
+  const char* name;
+  std::vector<Programme> programmes;
+  std::vector<int> expected;
+};
+
+const ExampleCase kExampleCases[] = {
+    {"empty table", {}, {}},
+    {"one programme", {{192, 1, "A"}}, {1}},
+    {"orbit starts at 270", {{10, 1, "A"}, {200, 2, "A"}, {300, 3, "A"}}, {3, 1, 2}},
+    {"equal positions keep import order", {{19, 1, "A"}, {19, 2, "A"}, {19, 3, "A"}}, {1, 2, 3}},
+    {"feed at 19 sorts with 159",
+     {{159, 5, "A"}, {19, 2, "B"}, {519, 2, "C"}, {159, 5, "D"}, {160, 5, "E"}},
+     {2, 1, 3, 4, 5}},
+    {"capital Z before small a", {{192, 1, "alpha"}, {192, 1, "Zulu"}}, {2, 1}},
+    {"bytes compare unsigned", {{192, 1, "\xE4pfel"}, {192, 1, "zebra"}}, {2, 1}},
+    {"prefix first", {{192, 1, "ABC "}, {192, 1, "ABC"}, {192, 1, "AB"}}, {3, 2, 1}},
+    {"one group: names, then position, decide",
+     {{10, 27, "B"}, {300, 27, "B"}, {20, 27, "A"}, {10, 27, "B"}},
+     {3, 2, 1, 4}},
+    {"neighbouring positions of one satellite are one group",
+     {{280, 4, "Z"}, {271, 4, "Y"}, {190, 4, "X"}},
+     {3, 2, 1}},
+    {"one satellite in two runs is two groups",
+     {{270, 1, "Z"}, {271, 1, "A"}, {280, 2, "M"}, {290, 1, "B"}, {291, 1, "A"}},
+     {2, 1, 3, 5, 4}},
+};
+
+class OrderExampleTest : public testing::TestWithParam<ExampleCase> {};
+
+TEST_P(OrderExampleTest, Examples) {
+  const ExampleCase& c = GetParam();
+  auto tables = TablesOf(c.programmes);
+  auto [order, transcript] = Order(*tables);
+  EXPECT_EQ(order, c.expected);
+  EXPECT_EQ(transcript, "sorting\n... complete\n");
 }
+
+INSTANTIATE_TEST_SUITE_P(Examples, OrderExampleTest, testing::ValuesIn(kExampleCases), NameField());
 
 TEST(OrderProgrammesTest, TranspondersAreNotTouched) {
   auto tables = TablesOf({{300, 1, "B"}, {10, 1, "A"}});

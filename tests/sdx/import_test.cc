@@ -11,6 +11,7 @@
 #include "platform/memory_drive.h"
 #include "platform/transcript.h"
 #include "sdx/sdx_lines.h"
+#include "support/param_name.h"
 
 namespace tunewerk {
 namespace {
@@ -138,12 +139,14 @@ TEST_P(PolBandCodeTest, FromPolarisationAndBand) {
   EXPECT_EQ(import->tables.transponders[0].polBand, c.code);
 }
 
-INSTANTIATE_TEST_SUITE_P(Codes, PolBandCodeTest,
-                         testing::Values(CodeCase{"01175000", "0", 192},
-                                         CodeCase{"01175000", "1", 193},
-                                         CodeCase{"01175001", "0", 194},
-                                         CodeCase{"01175001", "1", 195},
-                                         CodeCase{"01175001", "H", 194}));
+INSTANTIATE_TEST_SUITE_P(
+    Codes, PolBandCodeTest,
+    testing::Values(CodeCase{"01175000", "0", 192}, CodeCase{"01175000", "1", 193},
+                    CodeCase{"01175001", "0", 194}, CodeCase{"01175001", "1", 195},
+                    CodeCase{"01175001", "H", 194}),
+    [](const testing::TestParamInfo<CodeCase>& param) {
+      return ParamName(std::string(param.param.frequency) + " pol " + param.param.pol);
+    });
 
 struct GroupCase {
   const char* name;
@@ -297,7 +300,10 @@ INSTANTIATE_TEST_SUITE_P(
                     NameCase{"NDF", "19 ", "NDF             0   ", 0, 27, false},
                     // A feed's position is raised by 500, but not in its name.
                     NameCase{"Test Card", "192", "Test Card       192 ", 692, 0, true},
-                    NameCase{"News FEED", "019", "News FEED       19  ", 519, 4, true}));
+                    NameCase{"News FEED", "019", "News FEED       19  ", 519, 4, true}),
+    [](const testing::TestParamInfo<NameCase>& param) {
+      return ParamName(std::string(param.param.name) + " at " + param.param.pos);
+    });
 
 TEST(ImportTest, StopsAfterThe999thTransponder) {
   std::vector<Rec> records;

@@ -8,6 +8,7 @@
 
 #include "platform/memory_drive.h"
 #include "platform/transcript.h"
+#include "support/param_name.h"
 
 namespace tunewerk {
 namespace {
@@ -112,7 +113,8 @@ INSTANTIATE_TEST_SUITE_P(
                     ParseCase{"- 12", false, 0, false, 0}, ParseCase{"-", false, 0, false, 0},
                     ParseCase{"", false, 0, false, 0}, ParseCase{"   ", false, 0, false, 0},
                     ParseCase{"1 2", false, 0, false, 0}, ParseCase{"AB", false, 0, false, 0},
-                    ParseCase{"$FFFFFFFF", true, 0xFFFFFFFFu, true, -1}));
+                    ParseCase{"$FFFFFFFF", true, 0xFFFFFFFFu, true, -1}),
+    [](const testing::TestParamInfo<ParseCase>& param) { return ParamName(param.param.text); });
 
 // A record whose fields hold distinct values. Record position p is
 // line[p - 2] on lines after the first.
