@@ -7,6 +7,7 @@
 #             WINEPREFIX is unset).
 #   --update  rewrites the expected files instead of comparing.
 # TUNEWERK_E2E_EXPECTED names another directory of expected files.
+# A failed run keeps its scratch folder, with each differing file under failed/.
 set -u
 program=$1
 update=${2:-}
@@ -17,7 +18,14 @@ failures=0
 passes=0
 
 scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
+keep_failed_scratch() {
+  if [ "$failures" -eq 0 ]; then
+    rm -rf "$scratch"
+  else
+    echo "e2e: scratch folder kept: $scratch"
+  fi
+}
+trap keep_failed_scratch EXIT
 
 case $program in
 *.exe)
@@ -84,11 +92,23 @@ check_file() {
   if [ "$update" = --update ]; then
     mkdir -p "$(dirname "$want")"
     cp "$produced" "$want"
+  elif [ ! -f "$produced" ]; then
+    fail "$name" "was not produced"
+    return
   elif ! cmp -s "$produced" "$want"; then
     fail "$name" "differs from the expected file"
+    show_difference "$produced" "$want"
+    mkdir -p "$scratch/failed/$(dirname "$name")"
+    cp "$produced" "$scratch/failed/$name"
     return
   fi
   pass
+}
+
+# The sizes and the first differing bytes (offset from 1, octal values).
+show_difference() {
+  echo "  produced $(wc -c <"$1") bytes, expected $(wc -c <"$2")"
+  cmp -l "$1" "$2" 2>&1 | head -n 8 | sed 's/^/  /'
 }
 
 check_status() {
@@ -226,6 +246,7 @@ for args in --help -h --version --bogus extra -C "--list" "--batch --list" "--li
   case $args in
   -h) check_status "$args" 0; check_file "command-line/--help.txt" "$scratch/stdout.txt" ;;
   --help | --version) check_status "$args" 0; check_file "command-line/$args.txt" "$scratch/stdout.txt" ;;
+  --bogus | extra) check_status "$args" 2; check_file "command-line/$args.stderr.txt" "$scratch/stderr.txt" ;;
   *)
     check_status "$args" 2
     if grep -q '^Usage: tunewerk' "$scratch/stderr.txt"; then pass; else fail "$args" "no usage"; fi
