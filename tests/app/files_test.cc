@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #include "app/console.h"
 #include "platform/memory_drive.h"
 #include "platform/transcript.h"
+#include "support/param_name.h"
 
 namespace tunewerk {
 namespace {
@@ -157,6 +159,116 @@ TEST_F(FilesTest, InTheErrorStateEveryFileOperationDoesNothing) {
   EXPECT_EQ(drive.files.count(MemoryDrive::TemporaryName("other")), 0u);
   EXPECT_EQ(drive.files[MemoryDrive::TemporaryName("out")], "");  // nothing was flushed
   EXPECT_EQ(state.message(), "earlier failure");
+}
+
+// Each operation after the run has failed, on files that were in use before:
+// the input has a filled buffer and the output holds buffered bytes, so only
+// the operation's own check of the error state keeps it from acting.
+struct GuardCase {
+  const char* name;
+  std::function<void(InputFile&, OutputFile&, MemoryDrive&, FileErrorState&)> act;
+};
+
+class ErrorStateGuardTest : public testing::TestWithParam<GuardCase> {};
+
+TEST_P(ErrorStateGuardTest, OperationDoesNothing) {
+  MemoryDrive drive;
+  FileErrorState state;
+  drive.files["in"] = "abc";
+  InputFile in(drive, state);
+  in.Open("in");
+  ASSERT_EQ(in.ReadByte(), 'a');
+  OutputFile out(drive, state);
+  out.Create("out");
+  out.Write("before");
+  state.Enter("earlier failure");
+  const auto filesBefore = drive.files;
+  const auto logBefore = drive.log;
+
+  GetParam().act(in, out, drive, state);
+
+  out.Close();
+  EXPECT_EQ(drive.files, filesBefore);
+  EXPECT_EQ(drive.log, logBefore);
+  EXPECT_EQ(state.message(), "earlier failure");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Operations, ErrorStateGuardTest,
+    testing::Values(
+        GuardCase{"read byte", [](InputFile& in, OutputFile&, MemoryDrive&,
+                                  FileErrorState&) { EXPECT_EQ(in.ReadByte(), 0); }},
+        GuardCase{"read text byte", [](InputFile& in, OutputFile&, MemoryDrive&,
+                                       FileErrorState&) { EXPECT_EQ(in.ReadTextByte(), 0); }},
+        GuardCase{"text end", [](InputFile& in, OutputFile&, MemoryDrive&,
+                                 FileErrorState&) { EXPECT_TRUE(in.AtTextEnd()); }},
+        GuardCase{"buffered bytes", [](InputFile& in, OutputFile&, MemoryDrive&,
+                                       FileErrorState&) { EXPECT_EQ(in.Buffered(), ""); }},
+        GuardCase{"open another input",
+                  [](InputFile&, OutputFile&, MemoryDrive& drive, FileErrorState& state) {
+                    InputFile other(drive, state);
+                    other.Open("in");
+                  }},
+        GuardCase{"open a missing input",
+                  [](InputFile&, OutputFile&, MemoryDrive& drive, FileErrorState& state) {
+                    InputFile other(drive, state);
+                    other.Open("missing");
+                  }},
+        GuardCase{"create another output",
+                  [](InputFile&, OutputFile&, MemoryDrive& drive, FileErrorState& state) {
+                    OutputFile other(drive, state);
+                    other.Create("other");
+                    other.Write("x");
+                    other.Close();
+                    other.Commit();
+                  }},
+        GuardCase{"close flushes nothing",
+                  [](InputFile&, OutputFile& out, MemoryDrive&, FileErrorState&) { out.Close(); }},
+        GuardCase{"write then close",
+                  [](InputFile&, OutputFile& out, MemoryDrive&, FileErrorState&) {
+                    out.Write(std::string(100000, 'w'));
+                    out.Close();
+                  }},
+        GuardCase{"put byte then close",
+                  [](InputFile&, OutputFile& out, MemoryDrive&, FileErrorState&) {
+                    for (int i = 0; i < 70000; ++i) out.PutByte('p');
+                    out.Close();
+                  }},
+        GuardCase{"repeated bytes then close",
+                  [](InputFile&, OutputFile& out, MemoryDrive&, FileErrorState&) {
+                    out.WriteRepeated('r', 100000);
+                    out.Close();
+                  }},
+        GuardCase{"commit replaces nothing",
+                  [](InputFile&, OutputFile& out, MemoryDrive&, FileErrorState&) {
+                    out.Close();
+                    out.CheckReplaceable();
+                    out.Commit();
+                  }}),
+    NameField());
+
+// Without a successful open there is nothing to read, whatever the state.
+TEST_F(FilesTest, NeverOpenedInputIsAtItsEnd) {
+  InputFile in(drive, state);
+  EXPECT_EQ(in.ReadByte(), 26);
+  EXPECT_TRUE(in.AtTextEnd());
+  EXPECT_EQ(in.Buffered(), "");
+  EXPECT_FALSE(state.failed());
+}
+
+// Bytes written after Close never reach the file, even past a buffer's worth.
+TEST_F(FilesTest, WritesAfterCloseAreDropped) {
+  OutputFile out(drive, state);
+  out.Create("out");
+  out.Write("kept");
+  out.Close();
+  out.Write(std::string(100000, 'x'));
+  out.WriteRepeated('y', 100000);
+  out.PutByte('z');
+  out.Close();
+  out.Commit();
+  EXPECT_FALSE(state.failed()) << state.message();
+  EXPECT_EQ(drive.files["out"], "kept");
 }
 
 TEST_F(FilesTest, ConsoleTextStopsInTheErrorStateButCursorAndColoursAct) {
