@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/memory_drive.h"
 #include "platform/transcript.h"
@@ -94,6 +95,59 @@ TEST(DialogueTest, AnswersAreEchoedAfterThePromptOneRowEach) {
             "Include C-Band (y=yes)? no\n"
             "Sort alphabetically by satellite (n=no)?\n"
             "Include feeds & test cards (y=yes)? abcdefghijklmnopqrstuvwxyz\n");
+}
+
+// A live terminal's view of the dialogue: the last picture shown and whether
+// it was forced (a live backend may skip the others) whenever an answer starts
+// to be read.
+class RecordingTerminal : public MemoryTerminal {
+ public:
+  using MemoryTerminal::MemoryTerminal;
+
+  struct Shown {
+    bool forced;
+    std::string picture;
+  };
+  std::vector<Shown> atAnswerStart;
+  Shown last{false, ""};
+
+  void Refresh(const Screen& screen, bool force) override {
+    last = {force, RenderTranscript(screen)};
+  }
+  int ReadInputByte() override {
+    if (answerStarts_) atAnswerStart.push_back(last);
+    int byte = MemoryTerminal::ReadInputByte();
+    answerStarts_ = byte == '\n';
+    return byte;
+  }
+
+ private:
+  bool answerStarts_ = true;
+};
+
+TEST(DialogueTest, EachQuestionIsShownForcedBeforeItsAnswerIsRead) {
+  RecordingTerminal terminal("y\nn\n\nyes\n");
+  FileErrorState state;
+  Console console(terminal, state);
+  ShowBanner(console);
+  RunOptions options;
+  AskQuestions(console, options);
+
+  const char* prompts[] = {"Include scrambled programmes (y=yes)?", "Include C-Band (y=yes)?",
+                           "Sort alphabetically by satellite (n=no)?",
+                           "Include feeds & test cards (y=yes)?"};
+  ASSERT_EQ(terminal.atAnswerStart.size(), 4u);
+  for (int q = 0; q < 4; ++q) {
+    const RecordingTerminal::Shown& shown = terminal.atAnswerStart[q];
+    EXPECT_TRUE(shown.forced) << prompts[q];
+    std::string lastLine =
+        shown.picture.substr(shown.picture.rfind('\n', shown.picture.size() - 2) + 1);
+    EXPECT_EQ(lastLine, std::string(prompts[q]) + "\n");
+  }
+  // The last answer, echoed, is on screen once the dialogue is over.
+  EXPECT_TRUE(terminal.last.forced);
+  EXPECT_NE(terminal.last.picture.find("Include feeds & test cards (y=yes)? yes\n"),
+            std::string::npos);
 }
 
 TEST(DialogueTest, BannerTakesTheMagentaBackgroundOnlyOnItsOwnCharacters) {
