@@ -6,6 +6,7 @@
 #include "app/dialogue.h"
 #include "app/file_error_state.h"
 #include "app/files.h"
+#include "app/replacement.h"
 #include "drc/receiver_file.h"
 #include "model/channel_tables.h"
 #include "order/order_programmes.h"
@@ -98,19 +99,28 @@ void CloseFiles(RunState& run) {
   run.listing.Close();
 }
 
-// The outputs replace the old ones only when the whole run succeeded.
-void CommitOrDiscardOutputs(RunState& run) {
+// The outputs replace the old ones, as one set, only when the whole run
+// succeeded; the replacement takes care of the temporaries once it is tried.
+void ReplaceOrDiscardOutputs(RunState& run, Drive& drive) {
   OutputFile* outputs[] = {&run.receiver, &run.listing, &run.radioList, &run.tvList};
   for (OutputFile* out : outputs) out->CheckReplaceable();
-  for (OutputFile* out : outputs) out->Commit();
-  for (OutputFile* out : outputs) out->Discard();
+  if (run.state.failed()) {
+    for (OutputFile* out : outputs) out->Discard();
+    return;
+  }
+  std::string failure;
+  if (!ReplaceOutputs(drive, kOutputNames, &failure)) run.state.Enter(failure);
 }
 
 }  // namespace
 
 int RunTunewerk(Drive& drive, Terminal& terminal, std::string* errorLine,
                 const GivenAnswers* given) {
-  for (const char* name : kOutputNames) drive.RemoveTemporary(name);  // left by a killed run
+  std::string problem;
+  if (!drive.LockFolder(&problem) || !RepairOutputs(drive, kOutputNames, &problem)) {
+    *errorLine = "tunewerk: " + problem + "\n";
+    return 1;
+  }
   auto run = std::make_unique<RunState>(drive, terminal);
   Console& console = run->console;
   ChannelTables& tables = run->tables;
@@ -132,7 +142,7 @@ int RunTunewerk(Drive& drive, Terminal& terminal, std::string* errorLine,
   console.WriteLine("generating files ");
   GenerateFiles(*run);
   CloseFiles(*run);
-  CommitOrDiscardOutputs(*run);
+  ReplaceOrDiscardOutputs(*run, drive);
   console.WriteLine("files generated successfully");
   console.Finish();
 

@@ -92,12 +92,31 @@ TEST_F(RunTest, ProgressLinesStandOnTheirRowsWithoutSorting) {
 }
 
 TEST_F(RunTest, FilesAreOpenedCreatedAndReplacedInTheirOrder) {
+  drive.files["audio.txt"] = "old audio";
   EXPECT_EQ(Run("y\ny\n\ny\n"), 0);
-  std::vector<std::string> expected = {
-      "open vaz3er.ini",      "open user.sdx",     "create user.drc",  "create tunewerk.txt",
-      "open 3ci.drc",         "create audio.txt",  "create video.txt", "replace user.drc",
-      "replace tunewerk.txt", "replace audio.txt", "replace video.txt"};
-  EXPECT_EQ(drive.log, expected);
+  std::vector<std::string> expected = {"lock",
+                                       "open vaz3er.ini",
+                                       "open user.sdx",
+                                       "create user.drc",
+                                       "create tunewerk.txt",
+                                       "open 3ci.drc",
+                                       "create audio.txt",
+                                       "create video.txt",
+                                       "mark .tunewerk-replacing",
+                                       "rename audio.txt .tunewerk-audio.txt.old",
+                                       "rename .tunewerk-user.drc.tmp user.drc",
+                                       "rename .tunewerk-tunewerk.txt.tmp tunewerk.txt",
+                                       "rename .tunewerk-audio.txt.tmp audio.txt",
+                                       "rename .tunewerk-video.txt.tmp video.txt",
+                                       "remove .tunewerk-replacing"};
+  std::vector<std::string> changes;
+  for (const std::string& entry : drive.log) {
+    if (entry.rfind("remove .tunewerk-user", 0) != 0 && entry.rfind("remove .tunewerk-t", 0) != 0 &&
+        entry.rfind("remove .tunewerk-a", 0) != 0 && entry.rfind("remove .tunewerk-v", 0) != 0) {
+      changes.push_back(entry);
+    }
+  }
+  EXPECT_EQ(changes, expected);
   auto outputs = Outputs();
   EXPECT_EQ(outputs.size(), 4u);
   for (const char* name : {"user.drc", "tunewerk.txt", "audio.txt", "video.txt"}) {
@@ -128,7 +147,7 @@ TEST_F(RunTest, FailuresLeaveOutputsUntouched) {
       {"disk full", [](MemoryDrive& d) { d.writeLimit = 100000; }, "generating files",
        "tunewerk: cannot write user.drc: No space left on device\n"},
       {"last output cannot be replaced",
-       [](MemoryDrive& d) { d.unreplaceable.push_back("video.txt"); }, "generating files",
+       [](MemoryDrive& d) { d.directories.push_back("video.txt"); }, "generating files",
        "tunewerk: cannot replace video.txt: Is a directory\n"},
       {"rename refused", [](MemoryDrive& d) { d.refuseRenames = true; }, "generating files",
        "tunewerk: cannot replace user.drc: Permission denied\n"},
