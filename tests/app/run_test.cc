@@ -31,7 +31,7 @@ class RunTest : public testing::Test {
   void SetUp() override {
     drive.files["vaz3er.ini"] = SmallSettings();
     drive.files["user.sdx"] = "x";
-    drive.files["3ci.drc"] = "old receiver data";
+    drive.files["3ci.drc"] = std::string(27012, 'h');
   }
 
   int Run(const std::string& answers) {
@@ -140,6 +140,10 @@ TEST_F(RunTest, FailuresLeaveOutputsUntouched) {
        "tunewerk: cannot open user.sdx: No such file or directory\n"},
       {"no old receiver file", [](MemoryDrive& d) { d.files.erase("3ci.drc"); }, "generating files",
        "tunewerk: cannot open 3ci.drc: No such file or directory\n"},
+      {"old receiver file too short", [](MemoryDrive& d) { d.files["3ci.drc"].resize(27000); },
+       "generating files",
+       "tunewerk: cannot copy the receiver's settings from 3ci.drc: it has 27,000 bytes, 27,012 "
+       "are needed\n"},
       {"receiver file refused", [](MemoryDrive& d) { d.refusedCreates.push_back("user.drc"); },
        "generating files", "tunewerk: cannot create user.drc: Permission denied\n"},
       {"video list refused", [](MemoryDrive& d) { d.refusedCreates.push_back("video.txt"); },
