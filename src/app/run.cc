@@ -112,13 +112,27 @@ void ReplaceOrDiscardOutputs(RunState& run, Drive& drive) {
   if (!ReplaceOutputs(drive, kOutputNames, &failure)) run.state.Enter(failure);
 }
 
+std::string Warnings(const ChannelTables& tables, bool listCut, const std::string& listName) {
+  std::string warnings;
+  if (listCut) {
+    warnings += "tunewerk: warning: the import stopped at the receiver's limit of ";
+    warnings +=
+        tables.transponderCount >= kMaxTransponders ? "999 transponders" : "2,999 programmes";
+    warnings += "; the rest of " + listName + " was not read\n";
+  }
+  if (tables.programmeCount == 0) {
+    warnings += "tunewerk: warning: no programme was selected; user.drc holds no channels\n";
+  }
+  return warnings;
+}
+
 }  // namespace
 
-int RunTunewerk(Drive& drive, Terminal& terminal, std::string* errorLine,
+int RunTunewerk(Drive& drive, Terminal& terminal, std::string* stderrText,
                 const GivenAnswers* given) {
   std::string problem;
   if (!drive.LockFolder(&problem) || !RepairOutputs(drive, kOutputNames, &problem)) {
-    *errorLine = "tunewerk: " + problem + "\n";
+    *stderrText = "tunewerk: " + problem + "\n";
     return 1;
   }
   auto run = std::make_unique<RunState>(drive, terminal);
@@ -134,6 +148,7 @@ int RunTunewerk(Drive& drive, Terminal& terminal, std::string* errorLine,
   console.WriteLine("INI ok. Now processing SDX-data:");
 
   ImportChannels(run->sdx, console, tables);
+  bool listCut = ImportLeftContentUnread(run->sdx, tables);
   console.MoveCursor(1, kImportDoneRow);
   console.WriteLine("...complete.");
 
@@ -146,9 +161,12 @@ int RunTunewerk(Drive& drive, Terminal& terminal, std::string* errorLine,
   console.WriteLine("files generated successfully");
   console.Finish();
 
-  if (!run->state.failed()) return 0;
-  *errorLine = "tunewerk: " + run->state.message() + "\n";
-  return 1;
+  if (run->state.failed()) {
+    *stderrText = "tunewerk: " + run->state.message() + "\n";
+    return 1;
+  }
+  *stderrText = Warnings(tables, listCut, run->sdx.shownName());
+  return 0;
 }
 
 }  // namespace tunewerk

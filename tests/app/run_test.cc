@@ -7,6 +7,7 @@
 
 #include "platform/memory_drive.h"
 #include "platform/transcript.h"
+#include "sdx/sdx_lines.h"
 
 namespace tunewerk {
 namespace {
@@ -58,7 +59,7 @@ class RunTest : public testing::Test {
 
 TEST_F(RunTest, ProgressLinesStandOnTheirRowsWithSorting) {
   EXPECT_EQ(Run("y\ny\n\ny\n"), 0);
-  EXPECT_EQ(error, "");
+  EXPECT_EQ(error, "tunewerk: warning: no programme was selected; user.drc holds no channels\n");
   EXPECT_EQ(transcript, std::string(kHead) +
                             "Sort alphabetically by satellite (n=no)?\n"
                             "Include feeds & test cards (y=yes)? y\n"
@@ -174,6 +175,57 @@ TEST_F(RunTest, FailuresLeaveOutputsUntouched) {
     auto after = d.files;
     after.erase("vaz3er.ini"), after.erase("user.sdx"), after.erase("3ci.drc");
     EXPECT_EQ(after, before) << c.name;
+  }
+}
+
+// A successful run ends with a warning line on stderr for a list cut at the
+// receiver's limit with content left, and for a run that selected nothing.
+TEST_F(RunTest, WarningsFollowASuccessfulRun) {
+  auto programmes = [](int count) {
+    std::vector<Rec> records;
+    for (int i = 1; i <= count; ++i) {
+      Rec r;
+      r.videoPid = Number(i, 4);
+      records.push_back(r);
+    }
+    return SdxFile(records);
+  };
+  auto transponders = [](int count) {
+    std::vector<Rec> records;
+    for (int i = 0; i < count; ++i) {
+      Rec r;
+      r.frequency = Number(1100000 + i, 8);
+      records.push_back(r);
+    }
+    return SdxFile(records);
+  };
+  const char kCut[] =
+      "tunewerk: warning: the import stopped at the receiver's limit of 2,999 programmes; the "
+      "rest of user.sdx was not read\n";
+  const char kNothing[] =
+      "tunewerk: warning: no programme was selected; user.drc holds no channels\n";
+  struct Case {
+    const char* name;
+    std::string list;
+    std::string warnings;
+  } cases[] = {
+      {"one programme", programmes(1), ""},
+      {"exactly the limit", programmes(2999), ""},
+      {"limit, then only line ends", programmes(2999) + "\r\n\n\r", ""},
+      {"limit, then a line", programmes(2999) + "x", kCut},
+      {"limit, then a blank", programmes(2999) + "\r\n ", kCut},
+      {"limit, then Ctrl-Z", programmes(2999) + "\r\n\x1a more", ""},
+      {"past the limit", programmes(3000), kCut},
+      {"past the transponder limit", transponders(1000),
+       "tunewerk: warning: the import stopped at the receiver's limit of 999 transponders; the "
+       "rest of user.sdx was not read\n"},
+      {"nothing selected", "SDX channel list\r\n", kNothing},
+      {"empty list", "", kNothing},
+  };
+  for (const Case& c : cases) {
+    drive.files["user.sdx"] = c.list;
+    EXPECT_EQ(Run("y\ny\n\ny\n"), 0) << c.name;
+    EXPECT_EQ(error, c.warnings) << c.name;
   }
 }
 

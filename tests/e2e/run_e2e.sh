@@ -228,6 +228,14 @@ missing_run missing-settings vaz3er.ini
 missing_run missing-list user.sdx
 missing_run missing-old-receiver-file 3ci.drc
 
+# A list whose line ends were converted to LF reads as its CR LF original.
+load_example
+sed 's/\r$//' "$example/user.sdx" >"$drive/user.sdx"
+run_with 'y\nn\n\ny\n'
+check_status lf-only-list 0
+check_file example-sorted/console.txt "$scratch/console.txt"
+for f in $outputs; do check_file "example-sorted/$f" "$drive/$f"; done
+
 # Inputs are found whatever the case of their names.
 load_example
 mv "$drive/user.sdx" "$drive/USER.SDX"
