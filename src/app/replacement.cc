@@ -35,7 +35,7 @@ bool PutBackAll(Drive& drive, std::span<const char* const> names, std::string* f
   }
   std::string reason;
   if (!drive.Remove(kReplacingMarkerName, &reason) || !drive.SyncFolder(&reason)) {
-    *failure = "cannot remove " + drive.ShownName(kReplacingMarkerName) + ": " + reason;
+    *failure = "cannot finish putting back the outputs: " + reason;
     return false;
   }
   return true;
@@ -79,8 +79,7 @@ bool ReplaceOutputs(Drive& drive, std::span<const char* const> names, std::strin
     if (!Exists(drive, kReplacingMarkerName) || drive.Remove(kReplacingMarkerName, &ignored)) {
       RemoveSideFiles(drive, names, &ignored);
     }
-    *failure =
-        "cannot replace the outputs: " + drive.ShownName(kReplacingMarkerName) + ": " + reason;
+    *failure = "cannot start replacing the outputs: " + reason;
     return false;
   }
   for (const char* name : names) {
