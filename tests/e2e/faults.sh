@@ -128,6 +128,15 @@ for name in user.drc video.txt; do
   expect_failure "output-$name-is-a-directory" "^tunewerk: cannot replace $name: " "$before"
 done
 
+# An old receiver file shorter than its 27,012-byte header: the run fails once
+# the copy reaches its end, naming its size.
+load_drive
+head -c 100 "$example/3ci.drc" >"$drive/3ci.drc"
+before=$(drive_state)
+run_in_drive
+expect_failure short-old-receiver-file \
+  "^tunewerk: cannot copy the receiver's settings from 3ci\\.drc: it has 100 bytes, 27,012 are needed$" "$before"
+
 # Inputs that are not regular files fail at open, and a FIFO must not hang.
 for name in user.sdx vaz3er.ini 3ci.drc; do
   for kind in directory fifo; do
