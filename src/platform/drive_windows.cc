@@ -229,10 +229,17 @@ class WindowsDrive : public Drive {
     return false;
   }
 
+  // Only the run's own files are removed, an old output moved aside among
+  // them: one marked read-only goes as well.
   bool Remove(std::string_view name, std::string* reason) override {
-    if (DeleteFileA(Path(name).c_str())) return true;
+    std::string path = Path(name);
+    if (DeleteFileA(path.c_str())) return true;
     DWORD error = GetLastError();
     if (error == ERROR_FILE_NOT_FOUND) return true;
+    if (error == ERROR_ACCESS_DENIED && SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL) &&
+        DeleteFileA(path.c_str())) {
+      return true;
+    }
     *reason = WindowsReason(error);
     return false;
   }
