@@ -122,7 +122,7 @@ void ReadBareLineFeedRecord(InputFile& file, bool lineFeedIsText, SdxRecord* rec
 void ReadSdxRecord(InputFile& file, SdxLineEnds& lineEnds, SdxRecord* record) {
   record->Clear();
   using Kind = SdxLineEnds::Kind;
-  while (lineEnds.kind != Kind::kBareLineFeed) {
+  while (lineEnds.kind != Kind::kBareLineFeeds) {
     std::string_view bytes = file.Buffered();
     if (bytes.empty()) break;
     const void* cr = std::memchr(bytes.data(), kCarriageReturn, bytes.size());
@@ -132,16 +132,16 @@ void ReadSdxRecord(InputFile& file, SdxLineEnds& lineEnds, SdxRecord* record) {
     if (lineEnds.kind == Kind::kUnknown) {
       // Until the first line end: the list's first line decides how it is read.
       if (std::memchr(bytes.data(), kLineFeed, runLength)) {
-        lineEnds.kind = Kind::kBareLineFeed;
+        lineEnds.kind = Kind::kBareLineFeeds;
         break;
       }
-      if (cr && !ctrlZ) lineEnds.kind = Kind::kCarriageReturn;
+      if (cr && !ctrlZ) lineEnds.kind = Kind::kCarriageReturns;
     }
     record->Append(bytes.substr(0, runLength));
     file.Consume(runLength);
     if (cr || ctrlZ) break;
   }
-  if (lineEnds.kind == Kind::kBareLineFeed) {
+  if (lineEnds.kind == Kind::kBareLineFeeds) {
     ReadBareLineFeedRecord(file, lineEnds.afterFirstRecord, record);
   }
   lineEnds.afterFirstRecord = true;

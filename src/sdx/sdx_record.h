@@ -47,7 +47,7 @@ struct SdxFields {
 // first line end is a bare LF (converted on download or unpacking) is read as
 // its CR LF original: every LF not preceded by CR is read as CR LF.
 struct SdxLineEnds {
-  enum class Kind : std::uint8_t { kUnknown, kCarriageReturn, kBareLineFeed };
+  enum class Kind : std::uint8_t { kUnknown, kCarriageReturns, kBareLineFeeds };
   Kind kind = Kind::kUnknown;
   bool afterFirstRecord = false;  // the next record follows a CR
 };
