@@ -9,7 +9,9 @@
 //   head[1] faults: bit 0 the disk takes only 16 * param bytes;
 //           bit 1/2/3 reads of user.sdx / 3ci.drc / vaz3er.ini fail after
 //           param bytes; bit 4 creating output (param % 4) is refused;
-//           bit 5 renames are refused.
+//           bit 5 renames are refused; bit 6 another run holds the
+//           folder; bit 7 the drive stops changing after param changes (a
+//           run killed there), and the next run's repair follows.
 //   head[2..3] param, big-endian.
 //   head[4] screen: 0 is 80 x 25, otherwise 1 + 5 * (low 5 bits) columns and
 //           1 + 4 * (high 3 bits) rows.
@@ -21,6 +23,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/replacement.h"
 #include "app/run.h"
 #include "app/screen.h"
 #include "platform/memory_drive.h"
@@ -58,7 +61,11 @@ bool Bit(std::uint8_t byte, int bit) {
 void CheckErrorLine(int status, const std::string& errorLine) {
   Check(status == 0 || status == 1, "exit status is 0 or 1");
   if (status == 0) {
-    Check(errorLine.empty(), "a successful run writes nothing to stderr");
+    for (std::size_t at = 0; at < errorLine.size(); at = errorLine.find('\n', at) + 1) {
+      Check(errorLine.compare(at, 19, "tunewerk: warning: ") == 0,
+            "a successful run writes only warning lines");
+    }
+    Check(errorLine.empty() || errorLine.back() == '\n', "each warning line ends in LF");
     return;
   }
   Check(errorLine.rfind("tunewerk: ", 0) == 0, "the error line starts with the program name");
@@ -70,9 +77,9 @@ void CheckSuccessfulOutputs(const MemoryDrive& drive, const std::string& oldHead
   for (const char* name : kOutputs) Check(drive.files.count(name) == 1, "every output exists");
   const std::string& receiver = drive.files.at("user.drc");
   Check(receiver.size() == kReceiverFileSize, "user.drc has its fixed size");
-  std::string header = oldHeader.substr(0, kHeaderSize);
-  header.resize(kHeaderSize, '\x1a');
-  Check(receiver.compare(0, kHeaderSize, header) == 0, "user.drc starts with the old header");
+  Check(oldHeader.size() >= kHeaderSize, "a run with a short old receiver file fails");
+  Check(receiver.compare(0, kHeaderSize, oldHeader, 0, kHeaderSize) == 0,
+        "user.drc starts with the old header");
   Check(drive.files.size() == 7, "the drive holds the inputs and the outputs only");
 }
 
@@ -120,6 +127,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (Bit(faults, 3)) drive.failingReads["vaz3er.ini"] = param;
   if (Bit(faults, 4)) drive.refusedCreates.push_back(kOutputs[param % 4]);
   drive.refuseRenames = Bit(faults, 5);
+  drive.lockedByOther = Bit(faults, 6);
+  if (Bit(faults, 7)) drive.changeLimit = param;
   const std::map<std::string, std::string> before = drive.files;
 
   int width = screen == 0 ? tunewerk::kTranscriptWidth : 1 + 5 * (screen & 0x1F);
@@ -130,6 +139,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   int status = tunewerk::RunTunewerk(drive, terminal, &errorLine);
 
   CheckErrorLine(status, errorLine);
+  if (Bit(faults, 6)) Check(status == 1 && drive.files == before, "a locked folder is left alone");
+  if (Bit(faults, 7)) {
+    drive.changeLimit = static_cast<std::size_t>(-1);
+    std::string failure;
+    Check(tunewerk::RepairOutputs(drive, kOutputs, &failure), "the next run repairs the drive");
+    // From here on the checks below hold as for any run: the old set after a
+    // failure, the new one after a success, and no leftovers.
+  }
   for (const auto& [name, content] : drive.files) {
     Check(name.rfind(".tunewerk-", 0) != 0, "no temporary is left");
   }

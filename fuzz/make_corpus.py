@@ -20,7 +20,7 @@ ex = SimpleNamespace(**runpy.run_path(str(HERE.parent / "examples" / "make-examp
 INI = ex.settings().encode("ascii")
 RECORDS = [line.encode("ascii") for line in ex.records()]
 HEADER_LINE = b"SDX channel list - fuzz seed"
-DRC = b"SEED RECEIVER HEAD\r\n\x1a" + bytes(range(256)) * 4  # short: filled with 26
+DRC = b"SEED RECEIVER HEAD\r\n\x1a" + bytes(range(256)) * 106  # the whole header and more
 
 
 def sdx(lines, end=b"\r\n", header=True):
@@ -85,6 +85,12 @@ def seeds():
     for i in range(4):
         s["create-refused-%d" % i] = seed(flags=8, faults=16, param=i)
     s["rename-refused"] = seed(flags=8, faults=32)
+    s["old-receiver-file-short"] = seed(flags=8, drc=DRC[:27011])
+    s["folder-locked"] = seed(flags=8, faults=64)
+    # Killed after so many changes: creating, the replacement, its clean-up.
+    for param in (0, 3, 5, 6, 8, 10, 12, 14):
+        s["killed-after-%d" % param] = seed(flags=8, faults=128, param=param)
+    s["killed-after-7-no-outputs"] = seed(faults=128, param=7)
     # Screens from one cell up.
     s["screen-1x1"] = seed(screen=0x20)
     s["screen-narrow"] = seed(screen=0x21 | 0xE0)

@@ -150,14 +150,13 @@ void OutputFile::Close() {
 
 void OutputFile::CheckReplaceable() {
   if (!created_ || state_.failed()) return;
-  std::string reason;
-  if (!drive_->CheckReplaceable(name_, &reason)) Fail("cannot replace ", reason);
+  if (drive_->KindOf(name_) == EntryKind::kDirectory) Fail("cannot replace ", "Is a directory");
 }
 
 void OutputFile::Commit() {
   if (!created_ || state_.failed()) return;
   std::string reason;
-  if (!drive_->ReplaceWithTemporary(name_, &reason)) {
+  if (!drive_->Rename(TemporaryName(name_), name_, &reason)) {
     Fail("cannot replace ", reason);
     return;
   }

@@ -6,6 +6,7 @@
 #include "app/dialogue.h"
 #include "app/file_error_state.h"
 #include "app/files.h"
+#include "app/replacement.h"
 #include "drc/receiver_file.h"
 #include "model/channel_tables.h"
 #include "order/order_programmes.h"
@@ -98,19 +99,42 @@ void CloseFiles(RunState& run) {
   run.listing.Close();
 }
 
-// The outputs replace the old ones only when the whole run succeeded.
-void CommitOrDiscardOutputs(RunState& run) {
+// The outputs replace the old ones, as one set, only when the whole run
+// succeeded; the replacement takes care of the temporaries once it is tried.
+void ReplaceOrDiscardOutputs(RunState& run, Drive& drive) {
   OutputFile* outputs[] = {&run.receiver, &run.listing, &run.radioList, &run.tvList};
   for (OutputFile* out : outputs) out->CheckReplaceable();
-  for (OutputFile* out : outputs) out->Commit();
-  for (OutputFile* out : outputs) out->Discard();
+  if (run.state.failed()) {
+    for (OutputFile* out : outputs) out->Discard();
+    return;
+  }
+  std::string failure;
+  if (!ReplaceOutputs(drive, kOutputNames, &failure)) run.state.Enter(failure);
+}
+
+std::string Warnings(const ChannelTables& tables, bool listCut, const std::string& listName) {
+  std::string warnings;
+  if (listCut) {
+    warnings += "tunewerk: warning: the import stopped at the receiver's limit of ";
+    warnings +=
+        tables.transponderCount >= kMaxTransponders ? "999 transponders" : "2,999 programmes";
+    warnings += "; the rest of " + listName + " was not read\n";
+  }
+  if (tables.programmeCount == 0) {
+    warnings += "tunewerk: warning: no programme was selected; user.drc holds no channels\n";
+  }
+  return warnings;
 }
 
 }  // namespace
 
-int RunTunewerk(Drive& drive, Terminal& terminal, std::string* errorLine,
+int RunTunewerk(Drive& drive, Terminal& terminal, std::string* stderrText,
                 const GivenAnswers* given) {
-  for (const char* name : kOutputNames) drive.RemoveTemporary(name);  // left by a killed run
+  std::string problem;
+  if (!drive.LockFolder(&problem) || !RepairOutputs(drive, kOutputNames, &problem)) {
+    *stderrText = "tunewerk: " + problem + "\n";
+    return 1;
+  }
   auto run = std::make_unique<RunState>(drive, terminal);
   Console& console = run->console;
   ChannelTables& tables = run->tables;
@@ -124,6 +148,7 @@ int RunTunewerk(Drive& drive, Terminal& terminal, std::string* errorLine,
   console.WriteLine("INI ok. Now processing SDX-data:");
 
   ImportChannels(run->sdx, console, tables);
+  bool listCut = ImportLeftContentUnread(run->sdx, tables);
   console.MoveCursor(1, kImportDoneRow);
   console.WriteLine("...complete.");
 
@@ -132,13 +157,16 @@ int RunTunewerk(Drive& drive, Terminal& terminal, std::string* errorLine,
   console.WriteLine("generating files ");
   GenerateFiles(*run);
   CloseFiles(*run);
-  CommitOrDiscardOutputs(*run);
+  ReplaceOrDiscardOutputs(*run, drive);
   console.WriteLine("files generated successfully");
   console.Finish();
 
-  if (!run->state.failed()) return 0;
-  *errorLine = "tunewerk: " + run->state.message() + "\n";
-  return 1;
+  if (run->state.failed()) {
+    *stderrText = "tunewerk: " + run->state.message() + "\n";
+    return 1;
+  }
+  *stderrText = Warnings(tables, listCut, run->sdx.shownName());
+  return 0;
 }
 
 }  // namespace tunewerk

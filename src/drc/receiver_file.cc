@@ -1,6 +1,7 @@
 #include "drc/receiver_file.h"
 
 #include <algorithm>
+#include <string>
 #include <string_view>
 
 #include "model/receiver_limits.h"
@@ -74,6 +75,17 @@ void WriteText(OutputFile& out, std::string_view text, std::size_t width) {
   if (text.size() < width) out.WriteRepeated(kBlank, width - text.size());
 }
 
+// 27012 as "27,012".
+std::string GroupedNumber(std::size_t value) {
+  std::string digits = std::to_string(value);
+  std::string grouped;
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) grouped += ',';
+    grouped += digits[i];
+  }
+  return grouped;
+}
+
 }  // namespace
 
 void WriteLowByte(OutputFile& out, std::uint32_t value) {
@@ -93,9 +105,22 @@ void WriteBigEndianLong(OutputFile& out, std::int64_t value) {
   WriteBigEndianWord(out, bits & 0xFFFF);
 }
 
-// Byte for byte: CR, LF and 26 are not special here.
+// Byte for byte: CR, LF and 26 are not special here. The header is the
+// receiver's own settings block: an old file that ends before it is complete
+// fails the run rather than give the receiver a made-up one.
 void CopyReceiverHeader(InputFile& oldFile, OutputFile& out) {
-  for (std::size_t i = 0; i < kHeaderSize; ++i) out.PutByte(oldFile.ReadByte());
+  std::size_t copied = 0;
+  while (copied < kHeaderSize) {
+    std::string_view bytes = oldFile.Buffered().substr(0, kHeaderSize - copied);
+    if (bytes.empty()) break;
+    out.Write(bytes);
+    oldFile.Consume(bytes.size());
+    copied += bytes.size();
+  }
+  if (copied == kHeaderSize || oldFile.state().failed()) return;
+  oldFile.state().Enter("cannot copy the receiver's settings from " + oldFile.shownName() +
+                        ": it has " + GroupedNumber(copied) + " bytes, " +
+                        GroupedNumber(kHeaderSize) + " are needed");
 }
 
 void WriteTransponderSectionStart(OutputFile& out, std::uint16_t transponderCount) {

@@ -87,7 +87,8 @@ void WriteLowByte(OutputFile& out, std::uint32_t value);
 void WriteBigEndianWord(OutputFile& out, std::uint32_t value);
 void WriteBigEndianLong(OutputFile& out, std::int64_t value);
 
-// The first kHeaderSize bytes of the old file, completed with 26 when it is shorter.
+// The first kHeaderSize bytes of the old file; an old file that is shorter
+// enters the error state, with its size and the size needed.
 void CopyReceiverHeader(InputFile& oldFile, OutputFile& out);
 // Section marker and transponder count.
 void WriteTransponderSectionStart(OutputFile& out, std::uint16_t transponderCount);

@@ -28,29 +28,60 @@ class WritableFile {
   virtual bool Close(std::string* reason) = 0;
 };
 
+// The names of the run's own files beside an output: the new content while
+// it is written, and the old content while a replacement moves it aside.
+inline std::string TemporaryName(std::string_view output) {
+  return ".tunewerk-" + std::string(output) + ".tmp";
+}
+inline std::string SetAsideName(std::string_view output) {
+  return ".tunewerk-" + std::string(output) + ".old";
+}
+// Present exactly while the outputs are being replaced.
+constexpr char kReplacingMarkerName[] = ".tunewerk-replacing";
+
+enum class EntryKind { kAbsent, kDirectory, kOther };
+
 // Drive C. Names are bare file names ("user.sdx"). Outputs are never written
 // under their real names directly: they go to a temporary beside the target,
-// which ReplaceWithTemporary renames into place.
+// which is renamed into place once the whole set is complete.
 class Drive {
  public:
   virtual ~Drive() = default;
+
+  // Takes the folder for this process alone; the lock goes when the process
+  // ends, however it ends, and leaves no trace. False with the words for the
+  // user in *problem when another run holds it or it cannot be locked.
+  virtual bool LockFolder(std::string* problem) = 0;
 
   // Opens an existing regular file. *shown gets the name to tell the user
   // (the name actually found), also on failure.
   virtual bool OpenExisting(std::string_view name, std::unique_ptr<ReadableFile>* file,
                             std::string* shown, std::string* reason) = 0;
 
-  // Creates (or truncates) the temporary that will become `name`.
+  // Creates the temporary that will become `name`; fails when anything
+  // stands under the temporary's name. A stop signal that arrives meanwhile
+  // waits until the temporary is registered for removal.
   virtual bool CreateTemporary(std::string_view name, std::unique_ptr<WritableFile>* file,
                                std::string* reason) = 0;
 
-  // Whether `name` can be replaced by its temporary (it is not a directory);
-  // asked of every output before the first is replaced, so that a run never
-  // replaces some outputs and then fails on another.
-  virtual bool CheckReplaceable(std::string_view name, std::string* reason) = 0;
+  // What stands under `name` (a link counts as itself, not its target).
+  virtual EntryKind KindOf(std::string_view name) = 0;
 
-  // Renames the temporary of `name` over `name`.
-  virtual bool ReplaceWithTemporary(std::string_view name, std::string* reason) = 0;
+  // Renames `from` over `to`, atomically.
+  virtual bool Rename(std::string_view from, std::string_view to, std::string* reason) = 0;
+
+  // Removes the file `name`; true when there is none. Never removes a directory.
+  virtual bool Remove(std::string_view name, std::string* reason) = 0;
+
+  // Creates the empty file `name` (failing when it exists) and makes it durable.
+  virtual bool CreateMarker(std::string_view name, std::string* reason) = 0;
+
+  // Makes the renames and removals so far durable.
+  virtual bool SyncFolder(std::string* reason) = 0;
+
+  // From now on stop signals (Ctrl-C, SIGTERM, SIGHUP, a closed console) no
+  // longer stop the run: a replacement once begun is finished.
+  virtual void HoldStopsToEnd() = 0;
 
   // Removes the temporary of `name` if there is one.
   virtual void RemoveTemporary(std::string_view name) = 0;

@@ -2,6 +2,7 @@
 #include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,10 +19,6 @@ namespace {
 
 std::string PosixReason(int error) {
   return std::strerror(error);
-}
-
-std::string TemporaryPath(std::string_view name) {
-  return ".tunewerk-" + std::string(name) + ".tmp";
 }
 
 bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
@@ -142,6 +139,27 @@ class PosixDrive : public Drive {
     if (shownPrefix_.back() != '/') shownPrefix_ += '/';
   }
 
+  ~PosixDrive() override {
+    if (folder_ >= 0) close(folder_);
+  }
+
+  // A lock on the folder itself: nothing is created, and the system drops it
+  // with the last descriptor, also when the process is killed.
+  bool LockFolder(std::string* problem) override {
+    folder_ = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder_ < 0) {
+      *problem = "cannot lock this folder: " + PosixReason(errno);
+      return false;
+    }
+    while (flock(folder_, LOCK_EX | LOCK_NB) != 0) {
+      if (errno == EINTR) continue;
+      *problem = errno == EWOULDBLOCK ? "another run is using this folder"
+                                      : "cannot lock this folder: " + PosixReason(errno);
+      return false;
+    }
+    return true;
+  }
+
   bool OpenExisting(std::string_view name, std::unique_ptr<ReadableFile>* file, std::string* shown,
                     std::string* reason) override {
     std::string path(name);
@@ -161,40 +179,63 @@ class PosixDrive : public Drive {
 
   bool CreateTemporary(std::string_view name, std::unique_ptr<WritableFile>* file,
                        std::string* reason) override {
-    std::string path = TemporaryPath(name);
-    unlink(path.c_str());
+    std::string path = TemporaryName(name);
+    HoldStopSignals();
     // Exclusive and not through a link: the run writes nowhere but its own files.
     int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    int error = errno;
+    if (fd >= 0) SetInterruptUnlink(SlotOf(name), path.c_str());
+    ReleaseStopSignals();
     if (fd < 0) {
-      *reason = PosixReason(errno);
+      // Something the next run could not clear stands under the temporary's name.
+      *reason = error == EEXIST ? path + ": " + PosixReason(error) : PosixReason(error);
       return false;
     }
-    SetInterruptUnlink(SlotOf(name), path.c_str());
     *file = std::make_unique<PosixWritableFile>(fd);
     return true;
   }
 
-  bool CheckReplaceable(std::string_view name, std::string* reason) override {
+  EntryKind KindOf(std::string_view name) override {
     struct stat info {};
-    if (lstat(std::string(name).c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
-      *reason = PosixReason(EISDIR);
-      return false;
+    if (lstat(std::string(name).c_str(), &info) != 0) {
+      return errno == ENOENT ? EntryKind::kAbsent : EntryKind::kOther;
     }
-    return true;
+    return S_ISDIR(info.st_mode) ? EntryKind::kDirectory : EntryKind::kOther;
   }
 
-  bool ReplaceWithTemporary(std::string_view name, std::string* reason) override {
-    std::string path = TemporaryPath(name);
-    if (rename(path.c_str(), std::string(name).c_str()) != 0) {
+  bool Rename(std::string_view from, std::string_view to, std::string* reason) override {
+    if (rename(std::string(from).c_str(), std::string(to).c_str()) == 0) return true;
+    *reason = PosixReason(errno);
+    return false;
+  }
+
+  bool Remove(std::string_view name, std::string* reason) override {
+    if (unlink(std::string(name).c_str()) == 0 || errno == ENOENT) return true;
+    *reason = PosixReason(errno);
+    return false;
+  }
+
+  bool CreateMarker(std::string_view name, std::string* reason) override {
+    int fd =
+        open(std::string(name).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0) {
       *reason = PosixReason(errno);
       return false;
     }
-    SetInterruptUnlink(SlotOf(name), nullptr);
-    return true;
+    PosixWritableFile marker(fd);
+    return marker.Close(reason) && SyncFolder(reason);
   }
 
+  bool SyncFolder(std::string* reason) override {
+    if (folder_ < 0 || fsync(folder_) == 0 || errno == EINVAL) return true;
+    *reason = PosixReason(errno);
+    return false;
+  }
+
+  void HoldStopsToEnd() override { HoldStopSignalsToEnd(); }
+
   void RemoveTemporary(std::string_view name) override {
-    unlink(TemporaryPath(name).c_str());
+    unlink(TemporaryName(name).c_str());
     SetInterruptUnlink(SlotOf(name), nullptr);
   }
 
@@ -216,6 +257,7 @@ class PosixDrive : public Drive {
 
   std::string slots_[kInterruptSlots];
   std::string shownPrefix_;
+  int folder_ = -1;
 };
 
 // Standard output; it is never closed here, only drained.

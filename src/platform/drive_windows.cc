@@ -3,7 +3,6 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
-#include <atomic>
 #include <cstring>
 #include <string>
 
@@ -23,6 +22,10 @@ std::string RootOf(std::string_view directory) {
   return root;
 }
 
+// Open without sharing and deleted on close: a second run cannot open it,
+// and it goes with the process however the process ends.
+constexpr char kLockName[] = ".tunewerk-lock";
+
 // The system's words for `error` on one line, without the closing period.
 std::string WindowsReason(DWORD error) {
   char text[512];
@@ -40,27 +43,39 @@ std::string WindowsReason(DWORD error) {
 
 // The temporaries of this run, deleted when the console stops the program
 // (Ctrl-C, Ctrl-Break, the window closed). A deleted file that is still open
-// goes when its handle does, that is when the process ends.
+// goes when its handle does, that is when the process ends. The handler runs
+// on a thread of its own: it waits for a temporary being created and
+// registered, and once the replacement has begun it lets the run finish.
 constexpr int kTemporarySlots = 4;
 constexpr int kPathCapacity = 300;
 char gTemporaries[kTemporarySlots][kPathCapacity];
-std::atomic<bool> gTemporarySet[kTemporarySlots];
+bool gTemporarySet[kTemporarySlots];
+bool gHeldToEnd = false;
+CRITICAL_SECTION gStopGuard;
 
-// Ends the process itself: a stopped run must not look like a finished one
-// (wine's own handler exits with 0).
-BOOL WINAPI OnConsoleStop(DWORD) {
-  for (int i = 0; i < kTemporarySlots; ++i) {
-    if (gTemporarySet[i].load()) DeleteFileA(gTemporaries[i]);
+BOOL WINAPI OnConsoleStop(DWORD event) {
+  EnterCriticalSection(&gStopGuard);
+  if (gHeldToEnd) {
+    LeaveCriticalSection(&gStopGuard);
+    // Returning from a close event ends the process at once; the run ends it.
+    if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) return TRUE;
+    Sleep(INFINITE);
   }
+  for (int i = 0; i < kTemporarySlots; ++i) {
+    if (gTemporarySet[i]) DeleteFileA(gTemporaries[i]);
+  }
+  // A stopped run must not look like a finished one (wine's own handler
+  // exits with 0).
   ExitProcess(STATUS_CONTROL_C_EXIT);
 }
 
+// REQUIRES: gStopGuard held.
 void RememberTemporary(int slot, const std::string* path) {
   if (slot < 0 || slot >= kTemporarySlots) return;
-  gTemporarySet[slot].store(false);
+  gTemporarySet[slot] = false;
   if (path == nullptr || path->size() >= kPathCapacity) return;
   std::memcpy(gTemporaries[slot], path->c_str(), path->size() + 1);
-  gTemporarySet[slot].store(true);
+  gTemporarySet[slot] = true;
 }
 
 class WindowsReadableFile : public ReadableFile {
@@ -154,6 +169,17 @@ class WindowsDrive : public Drive {
   explicit WindowsDrive(std::string_view directory)
       : root_(directory.empty() ? "c:\\" : ".\\"), shownRoot_(RootOf(directory)) {}
 
+  bool LockFolder(std::string* problem) override {
+    HANDLE handle = CreateFileA(Path(kLockName).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (handle != INVALID_HANDLE_VALUE) return true;  // held until the process ends
+    DWORD error = GetLastError();
+    *problem = error == ERROR_SHARING_VIOLATION
+                   ? "another run is using this folder"
+                   : "cannot lock this folder: " + WindowsReason(error);
+    return false;
+  }
+
   bool OpenExisting(std::string_view name, std::unique_ptr<ReadableFile>* file, std::string* shown,
                     std::string* reason) override {
     std::string path = Path(name);
@@ -166,44 +192,82 @@ class WindowsDrive : public Drive {
 
   bool CreateTemporary(std::string_view name, std::unique_ptr<WritableFile>* file,
                        std::string* reason) override {
-    std::string path = TemporaryPath(name);
-    DeleteFileA(path.c_str());
+    std::string path = Path(TemporaryName(name));
+    EnterCriticalSection(&gStopGuard);
     // A new file, not an old one reused; deletable while open so that a
     // stopped run can remove it.
     HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD error = GetLastError();
+    if (handle != INVALID_HANDLE_VALUE) RememberTemporary(SlotOf(name), &path);
+    LeaveCriticalSection(&gStopGuard);
+    if (handle == INVALID_HANDLE_VALUE) {
+      *reason =
+          error == ERROR_FILE_EXISTS ? path + ": " + WindowsReason(error) : WindowsReason(error);
+      return false;
+    }
+    *file = std::make_unique<WindowsWritableFile>(handle);
+    return true;
+  }
+
+  EntryKind KindOf(std::string_view name) override {
+    DWORD attributes = GetFileAttributesA(Path(name).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+      DWORD error = GetLastError();
+      return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? EntryKind::kAbsent
+                                                                            : EntryKind::kOther;
+    }
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? EntryKind::kDirectory : EntryKind::kOther;
+  }
+
+  bool Rename(std::string_view from, std::string_view to, std::string* reason) override {
+    if (MoveFileExA(Path(from).c_str(), Path(to).c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      return true;
+    }
+    *reason = WindowsReason(GetLastError());
+    return false;
+  }
+
+  // Only the run's own files are removed, an old output moved aside among
+  // them: one marked read-only goes as well.
+  bool Remove(std::string_view name, std::string* reason) override {
+    std::string path = Path(name);
+    if (DeleteFileA(path.c_str())) return true;
+    DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND) return true;
+    if (error == ERROR_ACCESS_DENIED && SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL) &&
+        DeleteFileA(path.c_str())) {
+      return true;
+    }
+    *reason = WindowsReason(error);
+    return false;
+  }
+
+  bool CreateMarker(std::string_view name, std::string* reason) override {
+    HANDLE handle = CreateFileA(Path(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
       *reason = WindowsReason(GetLastError());
       return false;
     }
-    RememberTemporary(SlotOf(name), &path);
-    *file = std::make_unique<WindowsWritableFile>(handle);
-    return true;
+    return WindowsWritableFile(handle).Close(reason);
   }
 
-  bool CheckReplaceable(std::string_view name, std::string* reason) override {
-    DWORD attributes = GetFileAttributesA(Path(name).c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-      *reason = "is a directory";
-      return false;
-    }
-    return true;
-  }
+  // Every rename is written through already.
+  bool SyncFolder(std::string*) override { return true; }
 
-  bool ReplaceWithTemporary(std::string_view name, std::string* reason) override {
-    std::string path = TemporaryPath(name);
-    if (!MoveFileExA(path.c_str(), Path(name).c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-      *reason = WindowsReason(GetLastError());
-      return false;
-    }
-    RememberTemporary(SlotOf(name), nullptr);
-    return true;
+  void HoldStopsToEnd() override {
+    EnterCriticalSection(&gStopGuard);
+    gHeldToEnd = true;
+    LeaveCriticalSection(&gStopGuard);
   }
 
   void RemoveTemporary(std::string_view name) override {
-    DeleteFileA(TemporaryPath(name).c_str());
+    EnterCriticalSection(&gStopGuard);
+    DeleteFileA(Path(TemporaryName(name)).c_str());
     RememberTemporary(SlotOf(name), nullptr);
+    LeaveCriticalSection(&gStopGuard);
   }
 
   std::string ShownName(std::string_view name) const override {
@@ -223,10 +287,6 @@ class WindowsDrive : public Drive {
   }
 
   std::string Path(std::string_view name) const { return root_ + std::string(name); }
-
-  std::string TemporaryPath(std::string_view name) const {
-    return root_ + ".tunewerk-" + std::string(name) + ".tmp";
-  }
 
   std::string root_;
   std::string shownRoot_;
@@ -274,6 +334,7 @@ bool EnterDirectory(const std::string& directory, std::string* reason) {
 }
 
 std::unique_ptr<Drive> MakeSystemDrive(std::string_view directory) {
+  InitializeCriticalSection(&gStopGuard);
   SetConsoleCtrlHandler(OnConsoleStop, TRUE);
   return std::make_unique<WindowsDrive>(directory);
 }

@@ -14,6 +14,7 @@ constexpr int kPathCapacity = 4096;
 char gPaths[kInterruptSlots][kPathCapacity];
 std::atomic<bool> gPathSet[kInterruptSlots];
 std::atomic<const char*> gRestore{nullptr};
+bool gHeldToEnd = false;
 
 void OnInterrupt(int signal) {
   for (int i = 0; i < kInterruptSlots; ++i) {
@@ -35,11 +36,32 @@ void InstallOnce() {
     struct sigaction action {};
     action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);
+    for (int other : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&action.sa_mask, other);
     sigaction(s, &action, nullptr);
   }
 }
 
+void MaskStopSignals(int how) {
+  sigset_t stops;
+  sigemptyset(&stops);
+  for (int s : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&stops, s);
+  sigprocmask(how, &stops, nullptr);
+}
+
 }  // namespace
+
+void HoldStopSignals() {
+  MaskStopSignals(SIG_BLOCK);
+}
+
+void ReleaseStopSignals() {
+  if (!gHeldToEnd) MaskStopSignals(SIG_UNBLOCK);
+}
+
+void HoldStopSignalsToEnd() {
+  gHeldToEnd = true;
+  MaskStopSignals(SIG_BLOCK);
+}
 
 void SetInterruptUnlink(int slot, const char* path) {
   if (slot < 0 || slot >= kInterruptSlots) return;

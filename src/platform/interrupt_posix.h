@@ -3,7 +3,7 @@
 
 namespace tunewerk {
 
-// What an interrupted run (SIGINT, SIGTERM, SIGHUP) undoes before it dies:
+// What a run stopped by SIGINT, SIGTERM or SIGHUP undoes before it dies:
 // the temporaries it created and the terminal modes it changed.
 constexpr int kInterruptSlots = 4;
 
@@ -11,6 +11,13 @@ constexpr int kInterruptSlots = 4;
 void SetInterruptUnlink(int slot, const char* path);
 // Bytes written to standard output on interrupt; nullptr for none.
 void SetInterruptRestore(const char* bytes);
+
+// A stop signal that arrives between Hold and Release waits and acts at
+// Release; holds do not nest.
+void HoldStopSignals();
+void ReleaseStopSignals();
+// From now on stop signals never act; a Release no longer lets them through.
+void HoldStopSignalsToEnd();
 
 }  // namespace tunewerk
 

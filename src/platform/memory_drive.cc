@@ -38,6 +38,10 @@ class MemoryWritableFile : public WritableFile {
   MemoryWritableFile(MemoryDrive& drive, std::string key) : drive_(drive), key_(std::move(key)) {}
 
   bool Write(const std::uint8_t* data, std::size_t size, std::string* reason) override {
+    if (drive_.changes_ >= drive_.changeLimit) {
+      *reason = "Input/output error";
+      return false;
+    }
     if (drive_.written_ + size > drive_.writeLimit) {
       *reason = "No space left on device";
       return false;
@@ -53,11 +57,22 @@ class MemoryWritableFile : public WritableFile {
   std::string key_;
 };
 
+bool MemoryDrive::LockFolder(std::string* problem) {
+  log.push_back("lock");
+  if (!lockedByOther) return true;
+  *problem = "another run is using this folder";
+  return false;
+}
+
 bool MemoryDrive::OpenExisting(std::string_view name, std::unique_ptr<ReadableFile>* file,
                                std::string* shown, std::string* reason) {
   std::string key(name);
   log.push_back("open " + key);
   *shown = key;
+  if (IsDirectory(key)) {
+    *reason = "is a directory";
+    return false;
+  }
   auto found = files.find(key);
   if (found == files.end()) {
     *reason = "No such file or directory";
@@ -78,38 +93,89 @@ bool MemoryDrive::CreateTemporary(std::string_view name, std::unique_ptr<Writabl
     *reason = "Permission denied";
     return false;
   }
-  files[TemporaryName(key)].clear();
-  *file = std::make_unique<MemoryWritableFile>(*this, TemporaryName(key));
+  std::string temporary = TemporaryName(key);
+  if (KindOf(temporary) != EntryKind::kAbsent) {
+    *reason = temporary + ": File exists";
+    return false;
+  }
+  if (!AllowChange(reason)) return false;
+  files[temporary].clear();
+  *file = std::make_unique<MemoryWritableFile>(*this, temporary);
   return true;
 }
 
-bool MemoryDrive::CheckReplaceable(std::string_view name, std::string* reason) {
-  if (std::find(unreplaceable.begin(), unreplaceable.end(), name) == unreplaceable.end()) {
-    return true;
-  }
-  *reason = "Is a directory";
-  return false;
+EntryKind MemoryDrive::KindOf(std::string_view name) {
+  std::string key(name);
+  if (IsDirectory(key)) return EntryKind::kDirectory;
+  return files.count(key) ? EntryKind::kOther : EntryKind::kAbsent;
 }
 
-bool MemoryDrive::ReplaceWithTemporary(std::string_view name, std::string* reason) {
-  std::string key(name);
-  log.push_back("replace " + key);
+bool MemoryDrive::Rename(std::string_view from, std::string_view to, std::string* reason) {
+  std::string source(from), target(to);
+  log.push_back("rename " + source + " " + target);
   if (refuseRenames) {
     *reason = "Permission denied";
     return false;
   }
-  auto temporary = files.find(TemporaryName(key));
-  if (temporary == files.end()) {
-    *reason = "No such file or directory";
+  if (std::find(immovable.begin(), immovable.end(), source) != immovable.end()) {
+    *reason = "Operation not permitted";
     return false;
   }
-  files[key] = std::move(temporary->second);
-  files.erase(TemporaryName(key));
+  auto found = files.find(source);
+  if (found == files.end() || IsDirectory(target)) {
+    *reason = found == files.end() ? "No such file or directory" : "Is a directory";
+    return false;
+  }
+  if (!AllowChange(reason)) return false;
+  std::string content = std::move(found->second);
+  files.erase(found);
+  files[target] = std::move(content);
+  return true;
+}
+
+bool MemoryDrive::Remove(std::string_view name, std::string* reason) {
+  std::string key(name);
+  log.push_back("remove " + key);
+  if (IsDirectory(key)) {
+    *reason = "Is a directory";
+    return false;
+  }
+  if (!files.count(key)) return true;
+  if (!AllowChange(reason)) return false;
+  files.erase(key);
+  return true;
+}
+
+bool MemoryDrive::CreateMarker(std::string_view name, std::string* reason) {
+  std::string key(name);
+  log.push_back("mark " + key);
+  if (KindOf(key) != EntryKind::kAbsent) {
+    *reason = "File exists";
+    return false;
+  }
+  if (!AllowChange(reason)) return false;
+  files[key].clear();
   return true;
 }
 
 void MemoryDrive::RemoveTemporary(std::string_view name) {
-  files.erase(TemporaryName(std::string(name)));
+  std::string ignored;
+  if (files.count(TemporaryName(std::string(name))) && AllowChange(&ignored)) {
+    files.erase(TemporaryName(std::string(name)));
+  }
+}
+
+bool MemoryDrive::IsDirectory(const std::string& name) const {
+  return std::find(directories.begin(), directories.end(), name) != directories.end();
+}
+
+bool MemoryDrive::AllowChange(std::string* reason) {
+  if (changes_ < changeLimit) {
+    ++changes_;
+    return true;
+  }
+  *reason = "Input/output error";
+  return false;
 }
 
 }  // namespace tunewerk

@@ -46,7 +46,6 @@ class LiveTerminal : public Terminal {
  public:
   LiveTerminal(int width, int height) : width_(width), height_(height) {
     SetInterruptRestore(kRestore);
-    WriteAll(kEnter);
   }
 
   int Width() const override { return width_; }
@@ -85,7 +84,9 @@ class LiveTerminal : public Terminal {
     std::size_t cells = static_cast<std::size_t>(screen.width()) * screen.height();
     bool all = shown_.size() != cells;  // nothing on the terminal is known
     if (all) shown_.assign(cells, Cell{});
-    std::string out = "\x1b[?25l";
+    // Modes change only once there is something to draw: a run refused at
+    // its start leaves the terminal untouched.
+    std::string out = all ? std::string(kEnter) + "\x1b[?25l" : "\x1b[?25l";
     int current = -1;
     for (int row = 1; row <= screen.height(); ++row) {
       Cell* shown = &shown_[static_cast<std::size_t>(row - 1) * screen.width()];

@@ -165,8 +165,9 @@ void ImportChannels(InputFile& sdx, Console& console, ChannelTables& tables) {
 
   SdxRecord record;
   SdxFields fields;
+  SdxLineEnds lineEnds;
   do {
-    ReadSdxRecord(sdx, &record);
+    ReadSdxRecord(sdx, lineEnds, &record);
     EchoRecord(console, record);
     // Most records of a long list fail on the stream type; the rules have no
     // side effects, so the other fields are taken only when it passes.
@@ -175,6 +176,17 @@ void ImportChannels(InputFile& sdx, Console& console, ChannelTables& tables) {
     bool feedName = HasFeedName(fields);
     if (IsAccepted(fields, feedName, tables)) BuildFromRecord(fields, feedName, state, tables);
   } while (!SdxAtEnd(sdx) && !TablesFull(tables));
+}
+
+bool ImportLeftContentUnread(InputFile& sdx, const ChannelTables& tables) {
+  if (!TablesFull(tables)) return false;
+  for (;;) {
+    std::string_view bytes = sdx.Buffered();
+    if (bytes.empty()) return false;
+    std::size_t content = bytes.find_first_not_of("\r\n");
+    if (content != bytes.npos) return bytes[content] != static_cast<char>(kEndOfFileByte);
+    sdx.Consume(bytes.size());
+  }
 }
 
 }  // namespace tunewerk

@@ -18,6 +18,11 @@ constexpr char kSdxFileName[] = "user.sdx";
 // end, 999 transponders or 2999 programmes. The file stays open.
 void ImportChannels(InputFile& sdx, Console& console, ChannelTables& tables);
 
+// True when the import stopped at 999 transponders or 2999 programmes while
+// a line with content (a byte other than CR and LF before the end or a byte
+// 26) was still unread. Reads on through the list as far as it must.
+bool ImportLeftContentUnread(InputFile& sdx, const ChannelTables& tables);
+
 // A copy of `text` with "A".."Z" in lower case; every other byte unchanged.
 template <std::size_t N>
 BoundedString<N> LowerCaseStr(const BoundedString<N>& text) {

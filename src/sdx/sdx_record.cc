@@ -1,5 +1,6 @@
 #include "sdx/sdx_record.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "model/text_bytes.h"
@@ -85,23 +86,65 @@ bool ParseMagnitude(std::string_view text, bool* negative, std::uint32_t* value)
   return true;
 }
 
+// A list read as CR LF although its lines end in a bare LF: the record ends
+// at a CR as usual, or before an LF with a CR put in its place. The LF then
+// starts the next record, where it follows that CR and is kept as text.
+void ReadBareLineFeedRecord(InputFile& file, bool lineFeedIsText, SdxRecord* record) {
+  for (;;) {
+    std::string_view bytes = file.Buffered();
+    if (bytes.empty()) return;
+    std::size_t from = lineFeedIsText && record->length == 0 && bytes[0] == kLineFeed ? 1 : 0;
+    std::string_view rest = bytes.substr(from);
+    // The LF first: the CR and 26 searches then stop at the line's end.
+    std::size_t end = std::min(rest.find(static_cast<char>(kLineFeed)), rest.size());
+    const void* cr = std::memchr(rest.data(), kCarriageReturn, end);
+    if (cr) end = static_cast<std::size_t>(static_cast<const char*>(cr) - rest.data());
+    const void* ctrlZ = std::memchr(rest.data(), kEndOfFileByte, end);
+    if (ctrlZ) end = static_cast<std::size_t>(static_cast<const char*>(ctrlZ) - rest.data());
+    if (end == rest.size()) {
+      record->Append(bytes);
+      file.Consume(bytes.size());
+      continue;
+    }
+    std::uint8_t stop = static_cast<std::uint8_t>(rest[end]);
+    std::size_t taken = from + end + (stop == kCarriageReturn ? 1 : 0);
+    record->Append(bytes.substr(0, taken));
+    file.Consume(taken);
+    if (stop == kLineFeed) record->Append("\r");
+    return;
+  }
+}
+
 }  // namespace
 
 // Takes the buffered bytes up to and including a CR, or up to a byte 26, in
 // runs; byte by byte this loop was most of the time of a long list.
-void ReadSdxRecord(InputFile& file, SdxRecord* record) {
+void ReadSdxRecord(InputFile& file, SdxLineEnds& lineEnds, SdxRecord* record) {
   record->Clear();
-  for (;;) {
+  using Kind = SdxLineEnds::Kind;
+  while (lineEnds.kind != Kind::kBareLineFeeds) {
     std::string_view bytes = file.Buffered();
     if (bytes.empty()) break;
     const void* cr = std::memchr(bytes.data(), kCarriageReturn, bytes.size());
     std::size_t runLength = cr ? static_cast<const char*>(cr) - bytes.data() + 1 : bytes.size();
     const void* ctrlZ = std::memchr(bytes.data(), kEndOfFileByte, runLength);
     if (ctrlZ) runLength = static_cast<std::size_t>(static_cast<const char*>(ctrlZ) - bytes.data());
+    if (lineEnds.kind == Kind::kUnknown) {
+      // Until the first line end: the list's first line decides how it is read.
+      if (std::memchr(bytes.data(), kLineFeed, runLength)) {
+        lineEnds.kind = Kind::kBareLineFeeds;
+        break;
+      }
+      if (cr && !ctrlZ) lineEnds.kind = Kind::kCarriageReturns;
+    }
     record->Append(bytes.substr(0, runLength));
     file.Consume(runLength);
     if (cr || ctrlZ) break;
   }
+  if (lineEnds.kind == Kind::kBareLineFeeds) {
+    ReadBareLineFeedRecord(file, lineEnds.afterFirstRecord, record);
+  }
+  lineEnds.afterFirstRecord = true;
   // A record holds at least the one byte read at its start: 26 at the end of
   // the input, 0 in the error state.
   if (record->length == 0) {

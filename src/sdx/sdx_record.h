@@ -43,9 +43,19 @@ struct SdxFields {
   std::string_view caField;
 };
 
+// How the list ends its lines, settled at its first line end. A list whose
+// first line end is a bare LF (converted on download or unpacking) is read as
+// its CR LF original: every LF not preceded by CR is read as CR LF.
+struct SdxLineEnds {
+  enum class Kind : std::uint8_t { kUnknown, kCarriageReturns, kBareLineFeeds };
+  Kind kind = Kind::kUnknown;
+  bool afterFirstRecord = false;  // the next record follows a CR
+};
+
 // Reads the next record into *record. A read at the end of the file or at a
-// byte 26 yields 26; the record then ends.
-void ReadSdxRecord(InputFile& file, SdxRecord* record);
+// byte 26 yields 26; the record then ends. `lineEnds` starts fresh for each
+// list and is kept from record to record.
+void ReadSdxRecord(InputFile& file, SdxLineEnds& lineEnds, SdxRecord* record);
 
 // True when no byte is left or the next byte is 26; consumes nothing.
 inline bool SdxAtEnd(InputFile& file) {

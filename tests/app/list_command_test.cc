@@ -58,7 +58,7 @@ TEST(ListCommandTest, LinesEqualTheRunsListing) {
     MemoryDrive drive;
     drive.files["vaz3er.ini"] = Settings();
     drive.files["user.sdx"] = ChannelList();
-    drive.files["3ci.drc"] = "short header";
+    drive.files["3ci.drc"] = std::string(kHeaderSize, 'h');
     MemoryTerminal terminal(answers);
     std::string error;
     ASSERT_EQ(RunTunewerk(drive, terminal, &error), 0) << error;
@@ -79,7 +79,7 @@ TEST(ListCommandTest, NamesAreShownAsGlyphsNeverAsControlBytes) {
   MemoryDrive drive;
   drive.files["vaz3er.ini"] = Settings();
   drive.files["user.sdx"] = ChannelList();
-  drive.files["3ci.drc"] = "short header";
+  drive.files["3ci.drc"] = std::string(kHeaderSize, 'h');
   MemoryTerminal terminal("y\ny\n\ny\n");
   std::string error;
   ASSERT_EQ(RunTunewerk(drive, terminal, &error), 0) << error;

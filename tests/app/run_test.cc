@@ -7,6 +7,7 @@
 
 #include "platform/memory_drive.h"
 #include "platform/transcript.h"
+#include "sdx/sdx_lines.h"
 
 namespace tunewerk {
 namespace {
@@ -31,7 +32,7 @@ class RunTest : public testing::Test {
   void SetUp() override {
     drive.files["vaz3er.ini"] = SmallSettings();
     drive.files["user.sdx"] = "x";
-    drive.files["3ci.drc"] = "old receiver data";
+    drive.files["3ci.drc"] = std::string(27012, 'h');
   }
 
   int Run(const std::string& answers) {
@@ -58,7 +59,7 @@ class RunTest : public testing::Test {
 
 TEST_F(RunTest, ProgressLinesStandOnTheirRowsWithSorting) {
   EXPECT_EQ(Run("y\ny\n\ny\n"), 0);
-  EXPECT_EQ(error, "");
+  EXPECT_EQ(error, "tunewerk: warning: no programme was selected; user.drc holds no channels\n");
   EXPECT_EQ(transcript, std::string(kHead) +
                             "Sort alphabetically by satellite (n=no)?\n"
                             "Include feeds & test cards (y=yes)? y\n"
@@ -92,12 +93,31 @@ TEST_F(RunTest, ProgressLinesStandOnTheirRowsWithoutSorting) {
 }
 
 TEST_F(RunTest, FilesAreOpenedCreatedAndReplacedInTheirOrder) {
+  drive.files["audio.txt"] = "old audio";
   EXPECT_EQ(Run("y\ny\n\ny\n"), 0);
-  std::vector<std::string> expected = {
-      "open vaz3er.ini",      "open user.sdx",     "create user.drc",  "create tunewerk.txt",
-      "open 3ci.drc",         "create audio.txt",  "create video.txt", "replace user.drc",
-      "replace tunewerk.txt", "replace audio.txt", "replace video.txt"};
-  EXPECT_EQ(drive.log, expected);
+  std::vector<std::string> expected = {"lock",
+                                       "open vaz3er.ini",
+                                       "open user.sdx",
+                                       "create user.drc",
+                                       "create tunewerk.txt",
+                                       "open 3ci.drc",
+                                       "create audio.txt",
+                                       "create video.txt",
+                                       "mark .tunewerk-replacing",
+                                       "rename audio.txt .tunewerk-audio.txt.old",
+                                       "rename .tunewerk-user.drc.tmp user.drc",
+                                       "rename .tunewerk-tunewerk.txt.tmp tunewerk.txt",
+                                       "rename .tunewerk-audio.txt.tmp audio.txt",
+                                       "rename .tunewerk-video.txt.tmp video.txt",
+                                       "remove .tunewerk-replacing"};
+  std::vector<std::string> changes;
+  for (const std::string& entry : drive.log) {
+    if (entry.rfind("remove .tunewerk-user", 0) != 0 && entry.rfind("remove .tunewerk-t", 0) != 0 &&
+        entry.rfind("remove .tunewerk-a", 0) != 0 && entry.rfind("remove .tunewerk-v", 0) != 0) {
+      changes.push_back(entry);
+    }
+  }
+  EXPECT_EQ(changes, expected);
   auto outputs = Outputs();
   EXPECT_EQ(outputs.size(), 4u);
   for (const char* name : {"user.drc", "tunewerk.txt", "audio.txt", "video.txt"}) {
@@ -121,6 +141,10 @@ TEST_F(RunTest, FailuresLeaveOutputsUntouched) {
        "tunewerk: cannot open user.sdx: No such file or directory\n"},
       {"no old receiver file", [](MemoryDrive& d) { d.files.erase("3ci.drc"); }, "generating files",
        "tunewerk: cannot open 3ci.drc: No such file or directory\n"},
+      {"old receiver file too short", [](MemoryDrive& d) { d.files["3ci.drc"].resize(27000); },
+       "generating files",
+       "tunewerk: cannot copy the receiver's settings from 3ci.drc: it has 27,000 bytes, 27,012 "
+       "are needed\n"},
       {"receiver file refused", [](MemoryDrive& d) { d.refusedCreates.push_back("user.drc"); },
        "generating files", "tunewerk: cannot create user.drc: Permission denied\n"},
       {"video list refused", [](MemoryDrive& d) { d.refusedCreates.push_back("video.txt"); },
@@ -128,7 +152,7 @@ TEST_F(RunTest, FailuresLeaveOutputsUntouched) {
       {"disk full", [](MemoryDrive& d) { d.writeLimit = 100000; }, "generating files",
        "tunewerk: cannot write user.drc: No space left on device\n"},
       {"last output cannot be replaced",
-       [](MemoryDrive& d) { d.unreplaceable.push_back("video.txt"); }, "generating files",
+       [](MemoryDrive& d) { d.directories.push_back("video.txt"); }, "generating files",
        "tunewerk: cannot replace video.txt: Is a directory\n"},
       {"rename refused", [](MemoryDrive& d) { d.refuseRenames = true; }, "generating files",
        "tunewerk: cannot replace user.drc: Permission denied\n"},
@@ -151,6 +175,57 @@ TEST_F(RunTest, FailuresLeaveOutputsUntouched) {
     auto after = d.files;
     after.erase("vaz3er.ini"), after.erase("user.sdx"), after.erase("3ci.drc");
     EXPECT_EQ(after, before) << c.name;
+  }
+}
+
+// A successful run ends with a warning line on stderr for a list cut at the
+// receiver's limit with content left, and for a run that selected nothing.
+TEST_F(RunTest, WarningsFollowASuccessfulRun) {
+  auto programmes = [](int count) {
+    std::vector<Rec> records;
+    for (int i = 1; i <= count; ++i) {
+      Rec r;
+      r.videoPid = Number(i, 4);
+      records.push_back(r);
+    }
+    return SdxFile(records);
+  };
+  auto transponders = [](int count) {
+    std::vector<Rec> records;
+    for (int i = 0; i < count; ++i) {
+      Rec r;
+      r.frequency = Number(1100000 + i, 8);
+      records.push_back(r);
+    }
+    return SdxFile(records);
+  };
+  const char kCut[] =
+      "tunewerk: warning: the import stopped at the receiver's limit of 2,999 programmes; the "
+      "rest of user.sdx was not read\n";
+  const char kNothing[] =
+      "tunewerk: warning: no programme was selected; user.drc holds no channels\n";
+  struct Case {
+    const char* name;
+    std::string list;
+    std::string warnings;
+  } cases[] = {
+      {"one programme", programmes(1), ""},
+      {"exactly the limit", programmes(2999), ""},
+      {"limit, then only line ends", programmes(2999) + "\r\n\n\r", ""},
+      {"limit, then a line", programmes(2999) + "x", kCut},
+      {"limit, then a blank", programmes(2999) + "\r\n ", kCut},
+      {"limit, then Ctrl-Z", programmes(2999) + "\r\n\x1a more", ""},
+      {"past the limit", programmes(3000), kCut},
+      {"past the transponder limit", transponders(1000),
+       "tunewerk: warning: the import stopped at the receiver's limit of 999 transponders; the "
+       "rest of user.sdx was not read\n"},
+      {"nothing selected", "SDX channel list\r\n", kNothing},
+      {"empty list", "", kNothing},
+  };
+  for (const Case& c : cases) {
+    drive.files["user.sdx"] = c.list;
+    EXPECT_EQ(Run("y\ny\n\ny\n"), 0) << c.name;
+    EXPECT_EQ(error, c.warnings) << c.name;
   }
 }
 

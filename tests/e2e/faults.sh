@@ -15,7 +15,7 @@ failures=0
 passes=0
 
 scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
+trap 'chattr -i "$scratch"/drive/* 2>/dev/null; rm -rf "$scratch"' EXIT
 chmod 755 "$scratch"  # a run as another user must reach the drive
 drive=$scratch/drive
 mkdir "$drive"
@@ -43,6 +43,13 @@ load_drive() {
 drive_state() {
   (cd "$drive" && for f in $(ls -A); do
     if [ -f "$f" ] && [ ! -p "$f" ]; then echo "$f $(cksum <"$f")"; else echo "$f (not a file)"; fi
+  done)
+}
+
+# The four outputs with their checksums.
+output_set() {
+  (cd "$drive" && for f in user.drc tunewerk.txt audio.txt video.txt; do
+    if [ -f "$f" ]; then echo "$f $(cksum <"$f")"; else echo "$f absent"; fi
   done)
 }
 
@@ -74,10 +81,15 @@ expect_failure() {
   fi
 }
 
+# The run succeeded; its stderr is empty or the given warning line.
 expect_success() {
-  case_name=$1
+  case_name=$1 warning=${2:-}
   if [ "$status" -ne 0 ]; then fail "$case_name" "exit status $status, expected 0"; else pass; fi
-  if [ -s "$scratch/stderr.txt" ]; then fail "$case_name" "wrote to stderr"; else pass; fi
+  if [ "$(cat "$scratch/stderr.txt")" != "$warning" ]; then
+    fail "$case_name" "stderr: $(cat "$scratch/stderr.txt")"
+  else
+    pass
+  fi
   if ls -A "$drive" | grep -q '^\.tunewerk-'; then fail "$case_name" "left a temporary"; else pass; fi
   if [ "$(wc -c <"$drive/user.drc")" -ne 475029 ]; then fail "$case_name" "user.drc is incomplete"; else pass; fi
 }
@@ -116,6 +128,15 @@ for name in user.drc video.txt; do
   expect_failure "output-$name-is-a-directory" "^tunewerk: cannot replace $name: " "$before"
 done
 
+# An old receiver file shorter than its 27,012-byte header: the run fails once
+# the copy reaches its end, naming its size.
+load_drive
+head -c 100 "$example/3ci.drc" >"$drive/3ci.drc"
+before=$(drive_state)
+run_in_drive
+expect_failure short-old-receiver-file \
+  "^tunewerk: cannot copy the receiver's settings from 3ci\\.drc: it has 100 bytes, 27,012 are needed$" "$before"
+
 # Inputs that are not regular files fail at open, and a FIFO must not hang.
 for name in user.sdx vaz3er.ini 3ci.drc; do
   for kind in directory fifo; do
@@ -129,14 +150,15 @@ for name in user.sdx vaz3er.ini 3ci.drc; do
   done
 done
 
-# A sparse 2 GB list of zero bytes has no CR: one record, and the reader
-# walks to the end.
+# A sparse 2 GB list of zero bytes has no line end: one record, and the
+# reader walks to the end.
 load_drive
 rm "$drive/user.sdx" && truncate -s 2G "$drive/user.sdx"
 start=$(date +%s)
 run_in_drive timeout 120
 echo "sparse 2 GB list: $(($(date +%s) - start)) s"
-expect_success sparse-2g-list
+expect_success sparse-2g-list \
+  "tunewerk: warning: no programme was selected; user.drc holds no channels"
 rm -f "$drive/user.sdx"
 
 # Killed with SIGKILL in the middle of a long import (a sparse 16 GB list):
@@ -161,6 +183,127 @@ cp "$example/user.sdx" "$drive/user.sdx"
 for f in user.drc tunewerk.txt audio.txt video.txt; do printf 'partial' >"$drive/.tunewerk-$f.tmp"; done
 run_in_drive
 expect_success stale-temporaries-removed
+
+# Several runs at once in one folder, with different answers: each round ends
+# with the four outputs of one successful run; every other run exits 1 with
+# the one line saying that the folder is in use. A list padded with records
+# the import rejects keeps each run busy long enough to overlap.
+answer_sets='y\nn\n\ny\n n\nn\n\nn\n y\ny\nn\ny\n n\ny\nn\nn\n'
+load_drive
+awk 'BEGIN { for (i = 0; i < 200000; i++) printf "%-126s\r\n", "padding record " i }' >"$scratch/padded.sdx"
+cat "$example/user.sdx" >>"$scratch/padded.sdx"
+cp "$scratch/padded.sdx" "$drive/user.sdx"
+i=0
+for a in $answer_sets; do
+  i=$((i + 1))
+  printf "$a" >"$scratch/answers-$i"
+  (cd "$drive" && "$program" <"$scratch/answers-$i" >/dev/null 2>&1)
+  output_set >"$scratch/expected-$i"
+done
+for round in 1 2 3 4 5; do
+  load_drive
+  cp "$scratch/padded.sdx" "$drive/user.sdx"
+  pids=
+  for i in 1 2 3 4; do
+    (cd "$drive" && exec "$program" <"$scratch/answers-$i" >/dev/null 2>"$scratch/stderr-$i") &
+    pids="$pids $!"
+  done
+  i=0
+  winners=
+  for pid in $pids; do
+    i=$((i + 1))
+    wait "$pid"
+    code=$?
+    if [ $code -eq 0 ] && [ ! -s "$scratch/stderr-$i" ]; then
+      winners="$winners $i"
+    elif [ $code -ne 1 ] ||
+      [ "$(cat "$scratch/stderr-$i")" != "tunewerk: another run is using this folder" ]; then
+      fail "parallel-runs-$round" "run $i: exit $code, stderr: $(cat "$scratch/stderr-$i")"
+    fi
+  done
+  matched=no
+  for i in $winners; do
+    if [ "$(output_set)" = "$(cat "$scratch/expected-$i")" ]; then matched=yes; fi
+  done
+  if [ -z "$winners" ] || [ $matched = no ]; then
+    fail "parallel-runs-$round" "the outputs are not those of one successful run ($winners)"
+  else
+    pass
+  fi
+  if ls -A "$drive" | grep -q '^\.tunewerk-'; then fail "parallel-runs-$round" "left a temporary"; fi
+done
+
+# An output that cannot be moved (immutable): the run fails on it and puts
+# back the outputs it had already moved.
+load_drive
+if chattr +i "$drive/video.txt" 2>/dev/null; then
+  before=$(drive_state)
+  run_in_drive
+  expect_failure immutable-output '^tunewerk: cannot replace video\.txt: Operation not permitted$' "$before"
+  chattr -i "$drive/video.txt"
+else
+  skip immutable-output "chattr +i is not available here"
+fi
+
+# The replacement slowed down (each rename waits a while under strace; the
+# leak checker of a sanitizer build cannot run under a tracer). A stop
+# signal once the replacement has begun is held: the run finishes it and exits
+# 0 with the new set. A SIGKILL in the middle leaves a set that the next run
+# puts back before anything else, even when that run then fails.
+# The program's own pid under strace, once the replacement has begun.
+wait_for_replacement() {
+  tries=0
+  while [ ! -e "$drive/.tunewerk-replacing" ] && [ $tries -lt 500 ]; do
+    sleep 0.01
+    tries=$((tries + 1))
+  done
+  pgrep -P "$1"
+}
+if ! strace -o /dev/null -e inject=rename:delay_exit=1 true 2>/dev/null; then
+  skip slowed-replacement "strace cannot inject delays here"
+else
+  load_drive
+  (cd "$drive" && "$program" <"$answers" >/dev/null 2>&1)
+  new_set=$(output_set)
+  for sig in INT TERM HUP; do
+    load_drive
+    (cd "$drive" && export ASAN_OPTIONS=detect_leaks=0 && exec strace -f -o /dev/null \
+      -e trace=rename,renameat,renameat2 \
+      -e inject=rename,renameat,renameat2:delay_exit=200000 "$program" <"$answers" \
+      >/dev/null 2>"$scratch/stderr.txt") &
+    tracer=$!
+    victim=$(wait_for_replacement "$tracer")
+    kill -s "$sig" "$victim" 2>/dev/null
+    wait "$tracer"
+    status=$?
+    expect_success "sig$sig-during-replacement"
+    if [ "$(output_set)" != "$new_set" ]; then fail "sig$sig-during-replacement" "not the new set"; else pass; fi
+  done
+
+  load_drive
+  old_set=$(output_set)
+  (cd "$drive" && export ASAN_OPTIONS=detect_leaks=0 && exec strace -f -o /dev/null \
+      -e trace=rename,renameat,renameat2 \
+    -e inject=rename,renameat,renameat2:delay_exit=300000 "$program" <"$answers" \
+    >/dev/null 2>/dev/null) &
+  tracer=$!
+  victim=$(wait_for_replacement "$tracer")
+  sleep 0.8
+  kill -KILL "$victim" 2>/dev/null
+  wait "$tracer" 2>/dev/null
+  if ! ls -A "$drive" | grep -q '^\.tunewerk-replacing$'; then
+    fail killed-in-replacement "the replacement was not under way when killed"
+  fi
+  mv "$drive/vaz3er.ini" "$scratch/vaz3er.ini"
+  run_in_drive
+  mv "$scratch/vaz3er.ini" "$drive/vaz3er.ini"
+  if [ "$status" -ne 1 ] || [ "$(output_set)" != "$old_set" ]; then
+    fail killed-in-replacement "the next run did not put back the old set (exit $status)"
+  else
+    pass
+  fi
+  if ls -A "$drive" | grep -q '^\.tunewerk-'; then fail killed-in-replacement "left a leftover"; else pass; fi
+fi
 
 rm -rf "$drive"
 echo "faults: $passes passed, $failures failed"

@@ -228,6 +228,14 @@ missing_run missing-settings vaz3er.ini
 missing_run missing-list user.sdx
 missing_run missing-old-receiver-file 3ci.drc
 
+# A list whose line ends were converted to LF reads as its CR LF original.
+load_example
+sed 's/\r$//' "$example/user.sdx" >"$drive/user.sdx"
+run_with 'y\nn\n\ny\n'
+check_status lf-only-list 0
+check_file example-sorted/console.txt "$scratch/console.txt"
+for f in $outputs; do check_file "example-sorted/$f" "$drive/$f"; done
+
 # Inputs are found whatever the case of their names.
 load_example
 mv "$drive/user.sdx" "$drive/USER.SDX"
@@ -255,6 +263,31 @@ for args in --help -h --version --bogus extra -C "--list" "--batch --list" "--li
   after=$(drive_state)
   if [ "$before" != "$after" ]; then fail "$args" "the drive changed"; else pass; fi
 done
+
+# One run per folder: a second run while the first waits for its answers
+# fails at once and changes nothing; the first then finishes as usual and no
+# lock is left behind.
+load_example
+mkfifo "$scratch/answers"
+run <"$scratch/answers" >/dev/null 2>"$scratch/first-stderr.txt" &
+first=$!
+exec 3>"$scratch/answers"
+sleep 2  # the first run is waiting for its first answer
+before=$(drive_state)
+run_with 'y\nn\n\ny\n'
+check_status second-run 1
+if grep -q '^tunewerk: another run is using ' "$scratch/stderr.txt" &&
+  [ "$(wc -l <"$scratch/stderr.txt")" -eq 1 ]; then pass; else fail second-run "stderr: $(cat "$scratch/stderr.txt")"; fi
+if [ -s "$scratch/console.txt" ]; then fail second-run "drew on the console"; else pass; fi
+if [ "$before" != "$(drive_state)" ]; then fail second-run "the drive changed"; else pass; fi
+printf 'y\nn\n\ny\n' >&3
+exec 3>&-
+wait "$first"
+status=$?
+check_status first-run 0
+check_file example-sorted/user.drc "$drive/user.drc"
+if ls -a "$drive" | grep -q '^\.tunewerk-'; then fail first-run "left a lock or temporary"; else pass; fi
+rm -f "$scratch/answers"
 
 clean_drive
 echo "e2e: $passes passed, $failures failed"

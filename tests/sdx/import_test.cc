@@ -333,11 +333,17 @@ TEST(ImportTest, CtrlZEndsTheList) {
   EXPECT_EQ(import->tables.programmeCount, 1);
 }
 
-TEST(ImportTest, LfOnlyListIsOneRejectedRecord) {
+TEST(ImportTest, LfOnlyListImportsLikeItsCrLfOriginal) {
   std::string lf = "SDX channel list\n" + Line(Tv("0101")) + "\n" + Line(Tv("0202")) + "\n";
-  auto import = std::make_unique<Import>();
-  import->Run(lf);
-  EXPECT_EQ(import->tables.programmeCount, 0);
+  std::string crLf = "SDX channel list\r\n" + Line(Tv("0101")) + "\r\n" + Line(Tv("0202")) + "\r\n";
+  auto fromLf = std::make_unique<Import>();
+  fromLf->Run(lf);
+  auto fromCrLf = std::make_unique<Import>();
+  fromCrLf->Run(crLf);
+  EXPECT_EQ(fromLf->tables.programmeCount, 2);
+  EXPECT_EQ(fromLf->Programme(2).videoPid, fromCrLf->Programme(2).videoPid);
+  EXPECT_EQ(RenderTranscript(fromLf->console.screen()),
+            RenderTranscript(fromCrLf->console.screen()));
 }
 
 TEST(ImportTest, CrOnlyListReadsEveryLineLikeTheFirst) {

@@ -22,10 +22,11 @@ std::vector<std::string> ReadAll(const std::string& content, bool present = true
   file->Open("user.sdx");
   std::vector<std::string> records;
   SdxRecord record;
+  SdxLineEnds lineEnds;
   do {
-    ReadSdxRecord(*file, &record);
+    ReadSdxRecord(*file, lineEnds, &record);
     records.emplace_back(record.view());
-  } while (!SdxAtEnd(*file) && records.size() < 100);
+  } while (!SdxAtEnd(*file) && records.size() < 100000);
   return records;
 }
 
@@ -46,34 +47,57 @@ const std::string kLong(130, 'x');
 
 INSTANTIATE_TEST_SUITE_P(
     Files, SdxRecordSplitTest,
-    testing::Values(RecordCase{"CrLfEndingInCrLf", "ab\r\ncd\r\n", {"ab\r", "\ncd\r", "\n"}},
-                    RecordCase{"CrLfWithoutLastLineEnd", "ab\r\ncd", {"ab\r", "\ncd"}},
-                    RecordCase{"CrOnly", "ab\rcd\r", {"ab\r", "cd\r"}},
-                    RecordCase{"LfOnlyIsOneRecord",
-                               std::string(100, 'a') + "\n" + std::string(100, 'b') + "\n",
-                               {std::string(100, 'a') + "\n" + std::string(27, 'b')}},
-                    RecordCase{"Empty", "", {"\x1a"}},
-                    RecordCase{"StartsWithCtrlZ",
-                               "\x1a"
-                               "ab\r\n",
-                               {"\x1a"}},
-                    RecordCase{"CtrlZMidRecord",
-                               "ab\r\ncd\x1a"
-                               "ef\r\n",
-                               {"ab\r", "\ncd"}},
-                    RecordCase{"CtrlZAfterCr", "ab\r\x1a\ncd", {"ab\r"}},
-                    // LF + 126 characters + CR fill 128 bytes exactly.
-                    RecordCase{"LineOf126Fits",
-                               "a\r\n" + std::string(126, 'y') + "\r\nz",
-                               {"a\r", "\n" + std::string(126, 'y') + "\r", "\nz"}},
-                    RecordCase{"LineOf127LosesItsCr",
-                               "a\r\n" + std::string(127, 'y') + "\r\nz",
-                               {"a\r", "\n" + std::string(127, 'y'), "\nz"}},
-                    RecordCase{"OverlongFirstLine", kLong + "\r\nz", {kLong.substr(0, 128), "\nz"}},
-                    RecordCase{"OtherControlBytesAreText",
-                               std::string("\t\0\a\r", 4),
-                               {std::string("\t\0\a\r", 4)}}),
+    testing::Values(
+        RecordCase{"CrLfEndingInCrLf", "ab\r\ncd\r\n", {"ab\r", "\ncd\r", "\n"}},
+        RecordCase{"CrLfWithoutLastLineEnd", "ab\r\ncd", {"ab\r", "\ncd"}},
+        RecordCase{"CrOnly", "ab\rcd\r", {"ab\r", "cd\r"}},
+        // A first line ending in a bare LF: read as CR LF.
+        RecordCase{"LfOnly", "ab\ncd\n", {"ab\r", "\ncd\r", "\n"}},
+        RecordCase{"LfOnlyFirstLineEmpty", "\nab\n", {"\r", "\nab\r", "\n"}},
+        RecordCase{"LfOnlyThenCrLf", "ab\ncd\r\nef\n", {"ab\r", "\ncd\r", "\nef\r", "\n"}},
+        RecordCase{"LfOnlyThenBareCr", "ab\ncd\ref\n", {"ab\r", "\ncd\r", "ef\r", "\n"}},
+        RecordCase{"LfOnlyTwoLineFeeds", "ab\n\ncd", {"ab\r", "\n\r", "\ncd"}},
+        RecordCase{"LfOnlyCtrlZ", "ab\ncd\x1a\nef\n", {"ab\r", "\ncd"}},
+        RecordCase{"LfOnlyLineOf127LosesItsCr",
+                   "a\n" + std::string(127, 'y') + "\nz",
+                   {"a\r", "\n" + std::string(127, 'y'), "\nz"}},
+        // A CR first: an LF later is text, as ever.
+        RecordCase{"CrLfThenBareLfIsText", "ab\r\ncd\nef\r\n", {"ab\r", "\ncd\nef\r", "\n"}},
+        RecordCase{"CrOnlyThenLf", "ab\rcd\nef\r", {"ab\r", "cd\nef\r"}},
+        RecordCase{"CtrlZBeforeTheFirstLf", "ab\x1a\ncd\n", {"ab"}},
+        RecordCase{"Empty", "", {"\x1a"}},
+        RecordCase{"StartsWithCtrlZ",
+                   "\x1a"
+                   "ab\r\n",
+                   {"\x1a"}},
+        RecordCase{"CtrlZMidRecord",
+                   "ab\r\ncd\x1a"
+                   "ef\r\n",
+                   {"ab\r", "\ncd"}},
+        RecordCase{"CtrlZAfterCr", "ab\r\x1a\ncd", {"ab\r"}},
+        // LF + 126 characters + CR fill 128 bytes exactly.
+        RecordCase{"LineOf126Fits",
+                   "a\r\n" + std::string(126, 'y') + "\r\nz",
+                   {"a\r", "\n" + std::string(126, 'y') + "\r", "\nz"}},
+        RecordCase{"LineOf127LosesItsCr",
+                   "a\r\n" + std::string(127, 'y') + "\r\nz",
+                   {"a\r", "\n" + std::string(127, 'y'), "\nz"}},
+        RecordCase{"OverlongFirstLine", kLong + "\r\nz", {kLong.substr(0, 128), "\nz"}},
+        RecordCase{
+            "OtherControlBytesAreText", std::string("\t\0\a\r", 4), {std::string("\t\0\a\r", 4)}}),
     [](const testing::TestParamInfo<RecordCase>& param) { return param.param.name; });
+
+// Across read buffers, an LF list reads exactly as its CR LF original.
+TEST(SdxRecordTest, LfOnlyListReadsAsItsCrLfOriginal) {
+  std::string crLf, lf;
+  for (int i = 0; i < 3000; ++i) {
+    std::string line = std::to_string(i) + std::string(static_cast<std::size_t>(i % 140), 'q');
+    crLf += line + "\r\n";
+    lf += line + "\n";
+  }
+  EXPECT_EQ(ReadAll(lf), ReadAll(crLf));
+  EXPECT_EQ(ReadAll(lf).size(), 3001u);
+}
 
 TEST(SdxRecordTest, MissingFileGivesOneRecordOfByteZero) {
   EXPECT_EQ(ReadAll("", false), std::vector<std::string>{std::string(1, '\0')});
