@@ -272,7 +272,19 @@ mkfifo "$scratch/answers"
 run <"$scratch/answers" >/dev/null 2>"$scratch/first-stderr.txt" &
 first=$!
 exec 3>"$scratch/answers"
-sleep 2  # the first run is waiting for its first answer
+# Until the first run holds the lock and waits for its first answer: on
+# Windows its lock file shows it (wine may take long to start).
+case $program in
+*.exe)
+  tries=0
+  while [ ! -e "$drive/.tunewerk-lock" ] && [ $tries -lt 120 ]; do
+    sleep 0.5
+    tries=$((tries + 1))
+  done
+  sleep 1
+  ;;
+*) sleep 2 ;;
+esac
 before=$(drive_state)
 run_with 'y\nn\n\ny\n'
 check_status second-run 1
