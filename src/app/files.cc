@@ -55,15 +55,15 @@ std::uint8_t InputFile::ReadTextByte() {
   return byte;
 }
 
-bool InputFile::AtTextEnd() {
+bool InputFile::AtTextEndAfterFill() {
   if (state_.failed()) return true;
   if (!Fill()) return true;
   return buffer_[position_] == kEndOfFileByte;
 }
 
-std::string_view InputFile::Buffered() {
+std::string_view InputFile::BufferedAfterFill() {
   if (state_.failed() || !Fill()) return {};
-  return std::string_view(reinterpret_cast<const char*>(buffer_ + position_), length_ - position_);
+  return BufferedBytes();
 }
 
 void OutputFile::Create(std::string_view name) {

@@ -1,5 +1,6 @@
 #include "sdx/sdx_record.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "model/text_bytes.h"
@@ -85,11 +86,9 @@ bool ParseMagnitude(std::string_view text, bool* negative, std::uint32_t* value)
   return true;
 }
 
-}  // namespace
-
 // Takes the buffered bytes up to and including a CR, or up to a byte 26, in
-// runs; byte by byte this loop was most of the time of a long list.
-void ReadSdxRecord(InputFile& file, SdxRecord* record) {
+// runs; the record keeps its first 128 bytes.
+void AssembleRecord(InputFile& file, SdxRecord* record) {
   record->Clear();
   for (;;) {
     std::string_view bytes = file.Buffered();
@@ -110,13 +109,33 @@ void ReadSdxRecord(InputFile& file, SdxRecord* record) {
   }
 }
 
-void EchoRecord(Console& console, const SdxRecord& record) {
-  console.MoveCursor(kEchoColumn, kEchoRow);
-  console.WriteText(record.view());
+}  // namespace
+
+// The common record, whole in the buffer with its CR among its first 128
+// bytes and no byte 26, is taken in place: no copy, one scan for its end.
+// Others are put together in *record from runs of buffered bytes.
+std::string_view ReadSdxRecord(InputFile& file, SdxRecord* record) {
+  std::string_view bytes = file.Buffered();
+  if (!bytes.empty()) {
+    std::size_t window = std::min(bytes.size(), kSdxRecordLength);
+    const void* cr = std::memchr(bytes.data(), kCarriageReturn, window);
+    std::size_t length = cr ? static_cast<const char*>(cr) - bytes.data() + 1 : 0;
+    if (cr && !std::memchr(bytes.data(), kEndOfFileByte, length)) {
+      file.Consume(length);
+      return bytes.substr(0, length);
+    }
+  }
+  AssembleRecord(file, record);
+  return record->view();
 }
 
-std::string_view StreamTypeOf(const SdxRecord& record) {
-  return Field(record.view(), kStreamType);
+void EchoRecord(Console& console, std::string_view record) {
+  console.MoveCursor(kEchoColumn, kEchoRow);
+  console.WriteText(record);
+}
+
+std::string_view StreamTypeOf(std::string_view record) {
+  return Field(record, kStreamType);
 }
 
 void ExtractFields(const SdxRecord& record, SdxFields* fields) {

@@ -43,9 +43,11 @@ struct SdxFields {
   std::string_view caField;
 };
 
-// Reads the next record into *record. A read at the end of the file or at a
-// byte 26 yields 26; the record then ends.
-void ReadSdxRecord(InputFile& file, SdxRecord* record);
+// Reads the next record and returns its bytes: in place in the file's buffer
+// (valid until the file is read again) when they lie whole in it, otherwise
+// as put together in *record. A read at the end of the file or at a byte 26
+// yields 26; the record then ends.
+std::string_view ReadSdxRecord(InputFile& file, SdxRecord* record);
 
 // True when no byte is left or the next byte is 26; consumes nothing.
 inline bool SdxAtEnd(InputFile& file) {
@@ -54,7 +56,7 @@ inline bool SdxAtEnd(InputFile& file) {
 
 // Shows the record as read from column 1, row 12; its LF and CR move the
 // cursor, so later records show on row 13.
-void EchoRecord(Console& console, const SdxRecord& record);
+void EchoRecord(Console& console, std::string_view record);
 
 // Takes the fields from their record positions. REQUIRES: `record` outlives
 // the text fields of *fields.
@@ -62,7 +64,7 @@ void ExtractFields(const SdxRecord& record, SdxFields* fields);
 
 // The stream type field alone (as ExtractFields takes it), so that a record
 // can be rejected on it before the other fields are converted.
-std::string_view StreamTypeOf(const SdxRecord& record);
+std::string_view StreamTypeOf(std::string_view record);
 
 // Number conversion of a field: blanks and tabs, one optional sign, "$" for
 // hexadecimal or "%" for binary, then only digits of the base to the end of

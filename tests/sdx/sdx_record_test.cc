@@ -14,7 +14,8 @@ namespace tunewerk {
 namespace {
 
 // Every record of `content` as the import would read it.
-std::vector<std::string> ReadAll(const std::string& content, bool present = true) {
+std::vector<std::string> ReadAll(const std::string& content, bool present = true,
+                                 std::size_t limit = 100) {
   MemoryDrive drive;
   if (present) drive.files["user.sdx"] = content;
   FileErrorState state;
@@ -23,9 +24,8 @@ std::vector<std::string> ReadAll(const std::string& content, bool present = true
   std::vector<std::string> records;
   SdxRecord record;
   do {
-    ReadSdxRecord(*file, &record);
-    records.emplace_back(record.view());
-  } while (!SdxAtEnd(*file) && records.size() < 100);
+    records.emplace_back(ReadSdxRecord(*file, &record));
+  } while (!SdxAtEnd(*file) && records.size() < limit);
   return records;
 }
 
@@ -74,6 +74,67 @@ INSTANTIATE_TEST_SUITE_P(
                                std::string("\t\0\a\r", 4),
                                {std::string("\t\0\a\r", 4)}}),
     [](const testing::TestParamInfo<RecordCase>& param) { return param.param.name; });
+
+// The records of `content` by the reading rules, byte by byte: each record
+// up to and including a CR, at most 128 bytes kept, a byte 26 or the end
+// ends the input, and a record read there is the single byte 26.
+std::vector<std::string> ReferenceRecords(const std::string& content) {
+  std::vector<std::string> records;
+  std::size_t next = 0;
+  auto atEnd = [&] { return next == content.size() || content[next] == '\x1a'; };
+  do {
+    std::string record;
+    for (;;) {
+      char byte = atEnd() ? '\x1a' : content[next++];
+      if (record.size() < kSdxRecordLength) record.push_back(byte);
+      if (byte == '\r' || atEnd()) break;
+    }
+    records.push_back(record);
+  } while (!atEnd() && records.size() < 100000);
+  return records;
+}
+
+// Lines of `lengths` in turn, CR LF ended, with `stop` (if any) at byte `at`.
+std::string Lines(std::size_t total, std::vector<std::size_t> lengths, std::size_t at = 0,
+                  char stop = 0) {
+  std::string content;
+  for (std::size_t i = 0; content.size() < total; ++i) {
+    content += std::string(lengths[i % lengths.size()], static_cast<char>('a' + i % 26)) + "\r\n";
+  }
+  if (stop) content[at] = stop;
+  return content;
+}
+
+struct RefillCase {
+  const char* name;
+  std::string content;
+};
+
+class SdxRecordRefillTest : public testing::TestWithParam<RefillCase> {};
+
+// Records that lie whole in the read buffer are taken in place; the others,
+// across a refill, too long or cut by a byte 26, are put together. Both ways
+// must give the same records.
+TEST_P(SdxRecordRefillTest, RecordsAcrossRefillsMatchTheReadingRules) {
+  const std::string& content = GetParam().content;
+  EXPECT_EQ(ReadAll(content, true, 100000), ReferenceRecords(content));
+}
+
+constexpr std::size_t kPastOneRefill = 2 * kInputBufferSize + 300;
+
+INSTANTIATE_TEST_SUITE_P(
+    Contents, SdxRecordRefillTest,
+    testing::Values(
+        RefillCase{"FullLines", Lines(kPastOneRefill, {126})},
+        RefillCase{"MixedLengths", Lines(kPastOneRefill, {126, 0, 127, 1, 300, 125, 7})},
+        RefillCase{"CrLastInBuffer", Lines(kInputBufferSize - 1, {kInputBufferSize - 3})},
+        RefillCase{"CrFirstAfterRefill", Lines(kInputBufferSize, {kInputBufferSize - 2})},
+        RefillCase{"CtrlZJustAfterRefill",
+                   Lines(kPastOneRefill, {126}, kInputBufferSize + 1, '\x1a')},
+        RefillCase{"CtrlZInLastWindowBeforeRefill",
+                   Lines(kPastOneRefill, {126}, kInputBufferSize - 5, '\x1a')},
+        RefillCase{"CrAtWindowEnd", Lines(kPastOneRefill, {127, 128, 126})}),
+    [](const testing::TestParamInfo<RefillCase>& p) { return p.param.name; });
 
 TEST(SdxRecordTest, MissingFileGivesOneRecordOfByteZero) {
   EXPECT_EQ(ReadAll("", false), std::vector<std::string>{std::string(1, '\0')});
@@ -214,9 +275,9 @@ TEST(EchoRecordTest, ShowsFirstRecordOnRow12AndLaterOnesFromRow13) {
   FileErrorState state;
   MemoryTerminal terminal("");
   Console console(terminal, state);
-  EchoRecord(console, Record("first record\r"));
-  EchoRecord(console, Record("\n" + std::string(85, 'x') + "\r"));
-  EchoRecord(console, Record("\nshort\r"));
+  EchoRecord(console, "first record\r");
+  EchoRecord(console, "\n" + std::string(85, 'x') + "\r");
+  EchoRecord(console, "\nshort\r");
   std::string expected =
       std::string(11, '\n') + "first record\n" + "short" + std::string(75, 'x') + "\n" + "xxxxx\n";
   EXPECT_EQ(RenderTranscript(console.screen()), expected);
