@@ -74,6 +74,20 @@ std::size_t CellRun(const std::uint8_t* bytes, std::size_t limit) {
   return run;
 }
 
+// Whether none of `count` bytes is below 14, so that all of them fill cells.
+// REQUIRES: count >= kBlock.
+bool AllFillCells(const std::uint8_t* bytes, std::size_t count) {
+  std::size_t checked = 0;
+  for (; checked + 2 * kBlock <= count; checked += 2 * kBlock) {
+    if (!PairIsClean(bytes + checked)) return false;
+  }
+  if (checked + kBlock <= count) {
+    if (FirstLowByte(bytes + checked) != kBlock) return false;
+    checked += kBlock;
+  }
+  return checked == count || FirstLowByte(bytes + count - kBlock) == kBlock;
+}
+
 }  // namespace
 
 Screen::Screen(int width, int height, std::uint8_t attribute)
@@ -120,12 +134,26 @@ void Screen::MoveCursor(int column, int row) {
 void Screen::Put(std::string_view bytes) {
   const auto* next = reinterpret_cast<const std::uint8_t*>(bytes.data());
   const auto* end = next + bytes.size();
+  if (PutListLine(next, bytes.size())) return;
   while (next != end) {
     std::size_t run = CellRun(next, static_cast<std::size_t>(end - next));
     PutCells(next, run);
     next += run;
     if (next != end) MoveForControlByte(*next++);
   }
+}
+
+// The echo of a list record: LF, at least kBlock cell bytes, CR. Those
+// bytes are copied into the rows they cover without a look at each piece.
+bool Screen::PutListLine(const std::uint8_t* bytes, std::size_t size) {
+  if (size < kBlock + 2 || bytes[0] != kLineFeed || bytes[size - 1] != kCarriageReturn) {
+    return false;
+  }
+  if (!AllFillCells(bytes + 1, size - 2)) return false;
+  LineFeed();
+  PutCells(bytes + 1, size - 2);
+  column_ = 1;
+  return true;
 }
 
 void Screen::PutCells(const std::uint8_t* bytes, std::size_t count) {

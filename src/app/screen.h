@@ -49,6 +49,8 @@ class Screen {
 
  private:
   std::size_t RowOffset(int row) const;
+  // A list record's echo in one go; false, with nothing done, for other text.
+  bool PutListLine(const std::uint8_t* bytes, std::size_t size);
   // Cell bytes from the cursor on, wrapping at the row ends.
   void PutCells(const std::uint8_t* bytes, std::size_t count);
   // Fills `count` cells from the cursor on; REQUIRES: they fit in its row.
