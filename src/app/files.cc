@@ -17,7 +17,7 @@ void InputFile::Open(std::string_view name) {
   }
   open_ = true;
   atPhysicalEnd_ = false;
-  position_ = length_ = 0;
+  position_ = length_ = textEnd_ = 0;
 }
 
 void InputFile::Close() {
@@ -37,6 +37,7 @@ bool InputFile::Fill() {
   }
   position_ = 0;
   length_ = got;
+  textEnd_ = FindTextEnd(0);
   atPhysicalEnd_ = got == 0;
   return got != 0;
 }
@@ -53,6 +54,13 @@ std::uint8_t InputFile::ReadTextByte() {
   std::uint8_t byte = buffer_[position_];
   if (byte != kEndOfFileByte) ++position_;
   return byte;
+}
+
+std::size_t InputFile::FindTextEnd(std::size_t from) const {
+  if (from >= length_) return length_;
+  const void* ctrlZ = std::memchr(buffer_ + from, kEndOfFileByte, length_ - from);
+  return ctrlZ ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(ctrlZ) - buffer_)
+               : length_;
 }
 
 bool InputFile::AtTextEndAfterFill() {

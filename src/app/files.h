@@ -46,6 +46,13 @@ class InputFile {
     if (position_ < length_ && !state_.failed()) return BufferedBytes();
     return BufferedAfterFill();
   }
+  // Buffered() up to the first byte 26 in it: a text reader's bytes, found
+  // with one scan per buffer fill rather than one per record.
+  std::string_view BufferedText() {
+    std::string_view bytes = Buffered();
+    if (position_ > textEnd_) textEnd_ = FindTextEnd(position_);
+    return bytes.substr(0, textEnd_ - position_);
+  }
   // REQUIRES: count <= Buffered().size().
   void Consume(std::size_t count) { position_ += count; }
 
@@ -56,6 +63,8 @@ class InputFile {
  private:
   // Makes a byte available unless at the physical end; false at the end or on failure.
   bool Fill();
+  // Index of the first byte 26 from `from` on in the buffer, or its length.
+  std::size_t FindTextEnd(std::size_t from) const;
   bool AtTextEndAfterFill();
   std::string_view BufferedAfterFill();
   std::string_view BufferedBytes() const {
@@ -71,6 +80,7 @@ class InputFile {
   bool atPhysicalEnd_ = false;
   std::size_t position_ = 0;
   std::size_t length_ = 0;
+  std::size_t textEnd_ = 0;
   // Large reads: a long list costs fewer system calls per byte.
   std::uint8_t buffer_[kInputBufferSize];
 };

@@ -115,15 +115,13 @@ void AssembleRecord(InputFile& file, SdxRecord* record) {
 // bytes and no byte 26, is taken in place: no copy, one scan for its end.
 // Others are put together in *record from runs of buffered bytes.
 std::string_view ReadSdxRecord(InputFile& file, SdxRecord* record) {
-  std::string_view bytes = file.Buffered();
-  if (!bytes.empty()) {
-    std::size_t window = std::min(bytes.size(), kSdxRecordLength);
-    const void* cr = std::memchr(bytes.data(), kCarriageReturn, window);
-    std::size_t length = cr ? static_cast<const char*>(cr) - bytes.data() + 1 : 0;
-    if (cr && !std::memchr(bytes.data(), kEndOfFileByte, length)) {
-      file.Consume(length);
-      return bytes.substr(0, length);
-    }
+  std::string_view text = file.BufferedText();
+  std::size_t window = std::min(text.size(), kSdxRecordLength);
+  const void* cr = window > 0 ? std::memchr(text.data(), kCarriageReturn, window) : nullptr;
+  if (cr) {
+    std::size_t length = static_cast<std::size_t>(static_cast<const char*>(cr) - text.data()) + 1;
+    file.Consume(length);
+    return text.substr(0, length);
   }
   AssembleRecord(file, record);
   return record->view();
