@@ -5,7 +5,7 @@
 #
 # Environment: RUNS (rounds, default 7), SEED (default 1), BUILD_DIR (default:
 # the release preset's build/release), BENCH_DIR (scratch, default a fresh
-# directory under /tmp, removed at exit; it needs about 420 MB).
+# directory under /tmp, removed at exit; it needs about 620 MB).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 runs=${RUNS:-7}
@@ -41,17 +41,18 @@ echo "seed: $seed, rounds: $runs"
 echo "== making the drives"
 $tool max-drive "$data/max" --seed "$seed"
 cp -r "$data/max" "$data/max-unsorted"
-$tool rejected-drive "$data/rejected-200mb" --bytes $((200 * 1024 * 1024)) --seed "$seed"
-$tool rejected-drive "$data/rejected-1mb" --bytes $((1024 * 1024)) --seed "$seed"
+for size in 100 200 1; do
+  $tool rejected-drive "$data/rejected-${size}mb" --bytes $((size * 1024 * 1024)) --seed "$seed"
+done
 printf 'y\ny\n\ny\n' >"$data/answers-sorted"
 printf 'y\ny\nn\ny\n' >"$data/answers-unsorted"
-for d in max max-unsorted rejected-200mb rejected-1mb; do
+for d in max max-unsorted rejected-100mb rejected-200mb rejected-1mb; do
   echo "$d: $(stat -c %s "$data/$d/user.sdx") bytes, $(wc -l <"$data/$d/user.sdx") lines"
 done
 
 # One run each first: it warms the page cache and makes the outputs that the
 # cat of the maximal drive reads.
-for d in max rejected-200mb rejected-1mb; do
+for d in max rejected-100mb rejected-200mb rejected-1mb; do
   (cd "$data/$d" && "$program" <"$data/answers-sorted" >console.txt)
 done
 (cd "$data/max-unsorted" && "$program" <"$data/answers-unsorted" >console.txt)
@@ -60,27 +61,56 @@ tps=$(word "$data/max/user.drc" 27016)
 progs=$(word "$data/max/user.drc" 73022)
 echo "maximal drive: $tps transponders, $progs programmes"
 [ "$tps" = 999 ] && [ "$progs" = 2999 ] || { echo "the maximal drive does not fill both tables" >&2; exit 1; }
-for d in rejected-200mb rejected-1mb; do
+for d in rejected-100mb rejected-200mb rejected-1mb; do
   [ "$(word "$data/$d/user.drc" 73022)" = 0 ] || { echo "$d: a record was accepted" >&2; exit 1; }
 done
 
-list=$data/rejected-200mb/user.sdx
+# The live terminal: the program on a pseudo-terminal of 80 x 25 made by
+# script(1), what it draws going to a file. The redirected run it is held
+# against goes through the same wrapper, its output to a file instead, so that
+# the wrapper's own start-up cancels out.
+in_pty() {
+  echo "script -qefc 'stty cols 80 rows 25; exec $program <$data/answers-sorted $1' /dev/null"
+}
+live=$(in_pty "")
+redirected=$(in_pty ">$data/rejected-100mb/console.txt")
+
+list=$data/rejected-100mb/user.sdx
 echo
-echo "== rejected-record list: import against wc -l and cat, same bytes"
+echo "== rejected-record list: import against wc -l, same bytes, in alternating rounds"
 $tool measure --runs "$runs" \
-  --case "wc -l (200 MB)" "$data" - - "wc -l $list" \
-  --case "cat >/dev/null (200 MB)" "$data" "$list" - "cat" \
+  --case "wc -l (100 MB)" "$data" - "$data/wc.txt" "wc -l $list" \
+  --case "tunewerk (100 MB rejected)" "$data/rejected-100mb" "$data/answers-sorted" "$data/rejected-100mb/console.txt" "$program" \
+  --check ratio "tunewerk (100 MB rejected)" "wc -l (100 MB)" 2
+
+echo
+echo "== peak memory: 1 MB against 200 MB list (with cat of the 200 MB for scale)"
+$tool measure --runs "$runs" \
+  --case "cat >/dev/null (200 MB)" "$data" "$data/rejected-200mb/user.sdx" - "cat" \
   --case "tunewerk (200 MB rejected)" "$data/rejected-200mb" "$data/answers-sorted" "$data/rejected-200mb/console.txt" "$program" \
   --case "tunewerk (1 MB rejected)" "$data/rejected-1mb" "$data/answers-sorted" "$data/rejected-1mb/console.txt" "$program" \
-  --check ratio "tunewerk (200 MB rejected)" "wc -l (200 MB)" 2 \
   --check rss "tunewerk (200 MB rejected)" "tunewerk (1 MB rejected)" 1024
+
+echo
+echo "== live terminal (80 x 25) against the redirected run, 100 MB rejected list, both in script(1)"
+$tool measure --runs "$runs" \
+  --case "tunewerk redirected" "$data/rejected-100mb" - - "$redirected" \
+  --case "tunewerk live 80x25" "$data/rejected-100mb" - "$data/rejected-100mb/live.txt" "$live" \
+  --check ratio "tunewerk live 80x25" "tunewerk redirected" 1.2
 
 max=$data/max
 echo
 echo "== maximal drive (999 transponders, 2999 programmes): whole run against cat of its bytes"
+echo "   (wall includes the fsync of the four outputs; cpu is user + system time)"
 $tool measure --runs $((runs * 3)) \
   --case "cat inputs+outputs >/dev/null" "$max" - - "cat user.sdx vaz3er.ini 3ci.drc user.drc tunewerk.txt audio.txt video.txt" \
   --case "tunewerk (sorting on)" "$max" "$data/answers-sorted" "$max/console.txt" "$program" \
   --case "tunewerk (sorting off)" "$data/max-unsorted" "$data/answers-unsorted" "$data/max-unsorted/console.txt" "$program" \
   --check ratio "tunewerk (sorting on)" "cat inputs+outputs >/dev/null" 3 \
   --check share "tunewerk (sorting on)" "tunewerk (sorting off)" 5
+
+if cmake --build "$BUILD_DIR" -j2 --target tunewerk_micro >/dev/null 2>&1; then
+  echo
+  echo "== micro-benchmarks (Google Benchmark): record echo and record reader"
+  "$BUILD_DIR/bench/micro/tunewerk_micro"
+fi

@@ -17,7 +17,7 @@ void InputFile::Open(std::string_view name) {
   }
   open_ = true;
   atPhysicalEnd_ = false;
-  position_ = length_ = 0;
+  position_ = length_ = textEnd_ = 0;
 }
 
 void InputFile::Close() {
@@ -37,6 +37,7 @@ bool InputFile::Fill() {
   }
   position_ = 0;
   length_ = got;
+  textEnd_ = FindTextEnd(0);
   atPhysicalEnd_ = got == 0;
   return got != 0;
 }
@@ -55,15 +56,22 @@ std::uint8_t InputFile::ReadTextByte() {
   return byte;
 }
 
-bool InputFile::AtTextEnd() {
+std::size_t InputFile::FindTextEnd(std::size_t from) const {
+  if (from >= length_) return length_;
+  const void* ctrlZ = std::memchr(buffer_ + from, kEndOfFileByte, length_ - from);
+  return ctrlZ ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(ctrlZ) - buffer_)
+               : length_;
+}
+
+bool InputFile::AtTextEndAfterFill() {
   if (state_.failed()) return true;
   if (!Fill()) return true;
   return buffer_[position_] == kEndOfFileByte;
 }
 
-std::string_view InputFile::Buffered() {
+std::string_view InputFile::BufferedAfterFill() {
   if (state_.failed() || !Fill()) return {};
-  return std::string_view(reinterpret_cast<const char*>(buffer_ + position_), length_ - position_);
+  return BufferedBytes();
 }
 
 void OutputFile::Create(std::string_view name) {

@@ -1,6 +1,7 @@
 #include "app/screen.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "model/text_bytes.h"
@@ -10,26 +11,81 @@ namespace tunewerk {
 namespace {
 constexpr std::uint8_t kBell = 7;
 constexpr std::uint8_t kBackspace = 8;
+// Every byte that moves the cursor is below this one.
+constexpr std::uint8_t kAboveCursorBytes = 14;
+constexpr std::size_t kBlock = 16;
 
 // Bytes that act on the cursor instead of filling a cell.
 bool MovesCursor(std::uint8_t byte) {
   return byte == kCarriageReturn || byte == kLineFeed || byte == kBell || byte == kBackspace;
 }
 
+// Index of the first of kBlock bytes that is below 14, or kBlock when there is
+// none. Flags first, then one test of them all, so that the compiler checks
+// the block with a few vector instructions instead of a branch per byte.
+std::size_t FirstLowByte(const std::uint8_t* bytes) {
+  std::uint8_t low[kBlock];
+  for (std::size_t i = 0; i < kBlock; ++i) low[i] = bytes[i] < kAboveCursorBytes;
+  std::uint64_t words[2];
+  std::memcpy(words, low, kBlock);
+  for (std::size_t w = 0; w < 2; ++w) {
+    if (words[w] == 0) continue;
+    // The flag of the lowest address is the low byte of a little-endian word.
+    int before = std::endian::native == std::endian::little ? std::countr_zero(words[w])
+                                                            : std::countl_zero(words[w]);
+    return w * 8 + static_cast<std::size_t>(before) / 8;
+  }
+  return kBlock;
+}
+
+// Whether none of 2 * kBlock bytes is below 14; the common case, tested in
+// one go.
+bool PairIsClean(const std::uint8_t* bytes) {
+  std::uint8_t low[2 * kBlock];
+  for (std::size_t i = 0; i < 2 * kBlock; ++i) low[i] = bytes[i] < kAboveCursorBytes;
+  std::uint64_t words[4];
+  std::memcpy(words, low, sizeof words);
+  return (words[0] | words[1] | words[2] | words[3]) == 0;
+}
+
 // How many of the first `limit` bytes fill cells before one moves the cursor.
-// Words of eight bytes none of which is below 14 are passed whole: every
-// cursor byte is below 14. This scan is most of the time of a long import.
+// Blocks without a byte below 14 are passed whole, the last one overlapping
+// bytes already passed; this scan is the echo's share of a long import.
 std::size_t CellRun(const std::uint8_t* bytes, std::size_t limit) {
-  constexpr std::uint64_t kOnes = 0x0101010101010101;
-  constexpr std::uint64_t kHighBits = 0x8080808080808080;
   std::size_t run = 0;
-  for (; run + 8 <= limit; run += 8) {
-    std::uint64_t word;
-    std::memcpy(&word, bytes + run, 8);
-    if ((word - 14 * kOnes) & ~word & kHighBits) break;  // some byte is below 14
+  while (run + 2 * kBlock <= limit && PairIsClean(bytes + run)) run += 2 * kBlock;
+  while (run + kBlock <= limit) {
+    std::size_t low = FirstLowByte(bytes + run);
+    if (low == kBlock) {
+      run += kBlock;
+      continue;
+    }
+    run += low;
+    if (MovesCursor(bytes[run])) return run;
+    ++run;  // a tab or another low byte that fills a cell
+  }
+  if (run < limit && limit >= kBlock) {
+    std::size_t start = limit - kBlock;
+    std::size_t low = FirstLowByte(bytes + start);
+    if (low == kBlock) return limit;
+    if (MovesCursor(bytes[start + low])) return start + low;  // bytes before run fill cells
   }
   while (run < limit && !MovesCursor(bytes[run])) ++run;
   return run;
+}
+
+// Whether none of `count` bytes is below 14, so that all of them fill cells.
+// REQUIRES: count >= kBlock.
+bool AllFillCells(const std::uint8_t* bytes, std::size_t count) {
+  std::size_t checked = 0;
+  for (; checked + 2 * kBlock <= count; checked += 2 * kBlock) {
+    if (!PairIsClean(bytes + checked)) return false;
+  }
+  if (checked + kBlock <= count) {
+    if (FirstLowByte(bytes + checked) != kBlock) return false;
+    checked += kBlock;
+  }
+  return checked == count || FirstLowByte(bytes + count - kBlock) == kBlock;
 }
 
 }  // namespace
@@ -38,21 +94,24 @@ Screen::Screen(int width, int height, std::uint8_t attribute)
     : width_(std::max(width, 1)),
       height_(std::max(height, 1)),
       attribute_(attribute),
-      cells_(static_cast<std::size_t>(width_) * height_, Cell{' ', attribute}) {}
+      characters_(static_cast<std::size_t>(width_) * height_, ' '),
+      attributes_(characters_.size(), attribute) {}
 
-const Cell& Screen::At(int column, int row) const {
-  return const_cast<Screen*>(this)->RowCells(row)[column - 1];
+Cell Screen::At(int column, int row) const {
+  std::size_t offset = RowOffset(row) + static_cast<std::size_t>(column - 1);
+  return Cell{characters_[offset], attributes_[offset]};
 }
 
-Cell* Screen::RowCells(int row) {
+std::size_t Screen::RowOffset(int row) const {
   // top_ and row - 1 are both below height_: one subtraction wraps the ring.
   int index = top_ + row - 1;
   if (index >= height_) index -= height_;
-  return &cells_[static_cast<std::size_t>(index) * width_];
+  return static_cast<std::size_t>(index) * width_;
 }
 
 void Screen::Clear() {
-  std::fill(cells_.begin(), cells_.end(), Cell{' ', attribute_});
+  std::fill(characters_.begin(), characters_.end(), ' ');
+  std::fill(attributes_.begin(), attributes_.end(), attribute_);
   column_ = 1;
   row_ = 1;
   ++changes_;
@@ -75,29 +134,59 @@ void Screen::MoveCursor(int column, int row) {
 void Screen::Put(std::string_view bytes) {
   const auto* next = reinterpret_cast<const std::uint8_t*>(bytes.data());
   const auto* end = next + bytes.size();
+  if (PutListLine(next, bytes.size())) return;
   while (next != end) {
-    // A run of cell bytes within the cursor's row is copied in one go.
-    std::size_t room = std::min<std::size_t>(end - next, width_ - column_ + 1);
-    std::size_t run = CellRun(next, room);
-    if (run == 0) {
-      PutByte(*next++);
-      continue;
-    }
-    // A local attribute: cell stores are byte stores that could alias the member.
-    const std::uint8_t attribute = attribute_;
-    Cell* cell = RowCells(row_) + (column_ - 1);
-    for (std::size_t i = 0; i < run; ++i) cell[i] = Cell{next[i], attribute};
-    ++changes_;
+    std::size_t run = CellRun(next, static_cast<std::size_t>(end - next));
+    PutCells(next, run);
     next += run;
-    column_ += static_cast<int>(run);
-    if (column_ > width_) {
-      column_ = 1;
-      LineFeed();
-    }
+    if (next != end) MoveForControlByte(*next++);
+  }
+}
+
+// The echo of a list record: LF, at least kBlock cell bytes, CR. Those
+// bytes are copied into the rows they cover without a look at each piece.
+bool Screen::PutListLine(const std::uint8_t* bytes, std::size_t size) {
+  if (size < kBlock + 2 || bytes[0] != kLineFeed || bytes[size - 1] != kCarriageReturn) {
+    return false;
+  }
+  if (!AllFillCells(bytes + 1, size - 2)) return false;
+  LineFeed();
+  PutCells(bytes + 1, size - 2);
+  column_ = 1;
+  return true;
+}
+
+void Screen::PutCells(const std::uint8_t* bytes, std::size_t count) {
+  while (count > 0) {
+    std::size_t room = std::min<std::size_t>(count, width_ - column_ + 1);
+    FillCells(bytes, room);
+    bytes += room;
+    count -= room;
   }
 }
 
 void Screen::PutByte(std::uint8_t byte) {
+  if (MovesCursor(byte)) {
+    MoveForControlByte(byte);
+  } else {
+    FillCells(&byte, 1);
+  }
+}
+
+void Screen::FillCells(const std::uint8_t* bytes, std::size_t count) {
+  std::size_t offset = RowOffset(row_) + static_cast<std::size_t>(column_ - 1);
+  std::memcpy(&characters_[offset], bytes, count);
+  std::memset(&attributes_[offset], attribute_, count);
+  ++changes_;
+  column_ += static_cast<int>(count);
+  // Wrap is immediate: the cursor never rests beyond the last column.
+  if (column_ > width_) {
+    column_ = 1;
+    LineFeed();
+  }
+}
+
+void Screen::MoveForControlByte(std::uint8_t byte) {
   switch (byte) {
     case kCarriageReturn:
       column_ = 1;
@@ -105,20 +194,11 @@ void Screen::PutByte(std::uint8_t byte) {
     case kLineFeed:
       LineFeed();
       return;
-    case kBell:
-      return;
     case kBackspace:
       if (column_ > 1) --column_;
       return;
-    default:
-      break;
-  }
-  RowCells(row_)[column_ - 1] = Cell{byte, attribute_};
-  ++changes_;
-  // Wrap is immediate: the cursor never rests beyond the last column.
-  if (++column_ > width_) {
-    column_ = 1;
-    LineFeed();
+    default:  // the bell shows nothing
+      return;
   }
 }
 
@@ -137,8 +217,9 @@ void Screen::LineFeed() {
 
 void Screen::ScrollUp() {
   top_ = (top_ + 1) % height_;
-  Cell* last = RowCells(height_);
-  std::fill(last, last + width_, Cell{' ', attribute_});
+  std::size_t last = RowOffset(height_);
+  std::memset(&characters_[last], ' ', static_cast<std::size_t>(width_));
+  std::memset(&attributes_[last], attribute_, static_cast<std::size_t>(width_));
   ++changes_;
 }
 

@@ -1,6 +1,7 @@
 #ifndef TUNEWERK_APP_SCREEN_H_
 #define TUNEWERK_APP_SCREEN_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -14,7 +15,9 @@ struct Cell {
 
 // The console as a screen of cells (character and attribute), cursor and
 // current attribute. Positions are 1-based. Platform-free: backends only
-// render it. Rows are held in a ring so that a scroll costs one row.
+// render it. Characters and attributes are held in two planes, so that text
+// is a copy of its bytes and its attribute one fill; rows are held in a ring
+// so that a scroll costs one row.
 class Screen {
  public:
   Screen(int width, int height, std::uint8_t attribute);
@@ -24,7 +27,10 @@ class Screen {
   int cursorColumn() const { return column_; }
   int cursorRow() const { return row_; }
   std::uint8_t attribute() const { return attribute_; }
-  const Cell& At(int column, int row) const;
+  Cell At(int column, int row) const;
+  // The `width()` characters and attributes of a row.
+  const std::uint8_t* RowCharacters(int row) const { return &characters_[RowOffset(row)]; }
+  const std::uint8_t* RowAttributes(int row) const { return &attributes_[RowOffset(row)]; }
   // Rows changed since the counter was last read, as a counter that grows.
   std::uint64_t changes() const { return changes_; }
 
@@ -42,7 +48,14 @@ class Screen {
   void NextLine();
 
  private:
-  Cell* RowCells(int row);
+  std::size_t RowOffset(int row) const;
+  // A list record's echo in one go; false, with nothing done, for other text.
+  bool PutListLine(const std::uint8_t* bytes, std::size_t size);
+  // Cell bytes from the cursor on, wrapping at the row ends.
+  void PutCells(const std::uint8_t* bytes, std::size_t count);
+  // Fills `count` cells from the cursor on; REQUIRES: they fit in its row.
+  void FillCells(const std::uint8_t* bytes, std::size_t count);
+  void MoveForControlByte(std::uint8_t byte);
   void LineFeed();
   void ScrollUp();
 
@@ -53,7 +66,8 @@ class Screen {
   std::uint8_t attribute_;
   int top_ = 0;  // ring index of row 1
   std::uint64_t changes_ = 0;
-  std::vector<Cell> cells_;
+  std::vector<std::uint8_t> characters_;
+  std::vector<std::uint8_t> attributes_;
 };
 
 }  // namespace tunewerk

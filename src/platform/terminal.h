@@ -30,20 +30,33 @@ class Terminal {
 
 // When a live backend redraws: at once when forced, otherwise only after a
 // change and at most every 40 ms, so that a long import never waits on it.
+// Reading the clock costs about as much as echoing a record, so once it has
+// said "too soon" the next calls are declined without asking it again.
 class RedrawPacer {
  public:
   bool Due(const Screen& screen, bool force) {
     if (!force && screen.changes() == drawnChanges_) return false;
+    if (!force && callsBeforeClock_ > 0) {
+      --callsBeforeClock_;
+      return false;
+    }
     auto now = std::chrono::steady_clock::now();
-    if (!force && now - lastDraw_ < std::chrono::milliseconds(40)) return false;
+    if (!force && now - lastDraw_ < std::chrono::milliseconds(40)) {
+      callsBeforeClock_ = kCallsWithoutClock;
+      return false;
+    }
     lastDraw_ = now;
     drawnChanges_ = screen.changes();
+    callsBeforeClock_ = 0;
     return true;
   }
 
  private:
+  static constexpr int kCallsWithoutClock = 64;
+
   std::uint64_t drawnChanges_ = ~std::uint64_t{0};
   std::chrono::steady_clock::time_point lastDraw_{};
+  int callsBeforeClock_ = 0;
 };
 
 }  // namespace tunewerk

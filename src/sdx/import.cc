@@ -167,11 +167,13 @@ void ImportChannels(InputFile& sdx, Console& console, ChannelTables& tables) {
   SdxFields fields;
   SdxLineEnds lineEnds;
   do {
-    ReadSdxRecord(sdx, lineEnds, &record);
-    EchoRecord(console, record);
+    std::string_view bytes = ReadSdxRecord(sdx, lineEnds, &record);
+    EchoRecord(console, bytes);
     // Most records of a long list fail on the stream type; the rules have no
     // side effects, so the other fields are taken only when it passes.
-    if (StreamTypeOf(record) != kVideoStreamType) continue;
+    if (StreamTypeOf(bytes) != kVideoStreamType) continue;
+    // The fields view into the record, which outlives the next refill.
+    if (bytes.data() != record.bytes) record.Assign(bytes);
     ExtractFields(record, &fields);
     bool feedName = HasFeedName(fields);
     if (IsAccepted(fields, feedName, tables)) BuildFromRecord(fields, feedName, state, tables);

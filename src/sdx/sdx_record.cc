@@ -115,11 +115,9 @@ void ReadBareLineFeedRecord(InputFile& file, bool lineFeedIsText, SdxRecord* rec
   }
 }
 
-}  // namespace
-
 // Takes the buffered bytes up to and including a CR, or up to a byte 26, in
-// runs; byte by byte this loop was most of the time of a long list.
-void ReadSdxRecord(InputFile& file, SdxLineEnds& lineEnds, SdxRecord* record) {
+// runs; the record keeps its first 128 bytes.
+void AssembleRecord(InputFile& file, SdxLineEnds& lineEnds, SdxRecord* record) {
   record->Clear();
   using Kind = SdxLineEnds::Kind;
   while (lineEnds.kind != Kind::kBareLineFeeds) {
@@ -153,13 +151,42 @@ void ReadSdxRecord(InputFile& file, SdxLineEnds& lineEnds, SdxRecord* record) {
   }
 }
 
-void EchoRecord(Console& console, const SdxRecord& record) {
-  console.MoveCursor(kEchoColumn, kEchoRow);
-  console.WriteText(record.view());
+}  // namespace
+
+// The common record of a CR list, whole in the buffer with its CR among its
+// first 128 bytes and no byte 26, is taken in place: no copy, one scan for its
+// end. Others are put together in *record from runs of buffered bytes, and so
+// is every record of a bare-LF list, which gains a CR before its LF.
+std::string_view ReadSdxRecord(InputFile& file, SdxLineEnds& lineEnds, SdxRecord* record) {
+  using Kind = SdxLineEnds::Kind;
+  if (lineEnds.kind != Kind::kBareLineFeeds) {
+    std::string_view text = file.BufferedText();
+    std::size_t window = std::min(text.size(), kSdxRecordLength);
+    const void* cr = window > 0 ? std::memchr(text.data(), kCarriageReturn, window) : nullptr;
+    if (cr) {
+      std::size_t length = static_cast<std::size_t>(static_cast<const char*>(cr) - text.data()) + 1;
+      // A first line with an LF before its CR makes a bare-LF list.
+      bool settled =
+          lineEnds.kind == Kind::kCarriageReturns || !std::memchr(text.data(), kLineFeed, length);
+      if (settled) {
+        lineEnds.kind = Kind::kCarriageReturns;
+        lineEnds.afterFirstRecord = true;
+        file.Consume(length);
+        return text.substr(0, length);
+      }
+    }
+  }
+  AssembleRecord(file, lineEnds, record);
+  return record->view();
 }
 
-std::string_view StreamTypeOf(const SdxRecord& record) {
-  return Field(record.view(), kStreamType);
+void EchoRecord(Console& console, std::string_view record) {
+  console.MoveCursor(kEchoColumn, kEchoRow);
+  console.WriteText(record);
+}
+
+std::string_view StreamTypeOf(std::string_view record) {
+  return Field(record, kStreamType);
 }
 
 void ExtractFields(const SdxRecord& record, SdxFields* fields) {

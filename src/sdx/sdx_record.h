@@ -52,10 +52,12 @@ struct SdxLineEnds {
   bool afterFirstRecord = false;  // the next record follows a CR
 };
 
-// Reads the next record into *record. A read at the end of the file or at a
-// byte 26 yields 26; the record then ends. `lineEnds` starts fresh for each
-// list and is kept from record to record.
-void ReadSdxRecord(InputFile& file, SdxLineEnds& lineEnds, SdxRecord* record);
+// Reads the next record and returns its bytes: in place in the file's buffer
+// (valid until the file is read again) when they lie whole in it, otherwise
+// as put together in *record. A read at the end of the file or at a byte 26
+// yields 26; the record then ends. `lineEnds` starts fresh for each list and
+// is kept from record to record.
+std::string_view ReadSdxRecord(InputFile& file, SdxLineEnds& lineEnds, SdxRecord* record);
 
 // True when no byte is left or the next byte is 26; consumes nothing.
 inline bool SdxAtEnd(InputFile& file) {
@@ -64,7 +66,7 @@ inline bool SdxAtEnd(InputFile& file) {
 
 // Shows the record as read from column 1, row 12; its LF and CR move the
 // cursor, so later records show on row 13.
-void EchoRecord(Console& console, const SdxRecord& record);
+void EchoRecord(Console& console, std::string_view record);
 
 // Takes the fields from their record positions. REQUIRES: `record` outlives
 // the text fields of *fields.
@@ -72,7 +74,7 @@ void ExtractFields(const SdxRecord& record, SdxFields* fields);
 
 // The stream type field alone (as ExtractFields takes it), so that a record
 // can be rejected on it before the other fields are converted.
-std::string_view StreamTypeOf(const SdxRecord& record);
+std::string_view StreamTypeOf(std::string_view record);
 
 // Number conversion of a field: blanks and tabs, one optional sign, "$" for
 // hexadecimal or "%" for binary, then only digits of the base to the end of

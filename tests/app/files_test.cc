@@ -50,6 +50,39 @@ TEST_F(FilesTest, TextReadingStopsAtCtrlZWithoutAdvancing) {
   EXPECT_FALSE(state.failed());
 }
 
+// What a text reader sees at each point: the buffered bytes up to the next
+// 26, also after a byte read has passed one and after a refill.
+TEST_F(FilesTest, BufferedTextEndsAtTheNextCtrlZ) {
+  std::string content = std::string(
+      "ab\x1a"
+      "cd\x1a"
+      "e",
+      7);
+  std::string tail(kInputBufferSize, 'f');
+  tail[10] = '\x1a';
+  drive.files["a"] = content + std::string(kInputBufferSize - content.size(), 'z') + tail;
+  InputFile in(drive, state);
+  in.Open("a");
+  struct Step {
+    std::size_t take;  // bytes taken with ReadByte before looking
+    std::string text;
+  };
+  const Step steps[] = {
+      {0, "ab"},
+      {1, "b"},
+      {1, ""},
+      {1, "cd"},
+      {3, "e" + std::string(kInputBufferSize - 7, 'z')},
+      {kInputBufferSize - 6, std::string(10, 'f')},
+      {11, std::string(kInputBufferSize - 11, 'f')},
+  };
+  for (const Step& step : steps) {
+    for (std::size_t i = 0; i < step.take; ++i) in.ReadByte();
+    EXPECT_EQ(in.BufferedText(), step.text) << "after " << step.take;
+  }
+  EXPECT_FALSE(state.failed());
+}
+
 TEST_F(FilesTest, EmptyFileIsAtItsEnd) {
   drive.files["a"] = "";
   InputFile in(drive, state);
@@ -59,7 +92,7 @@ TEST_F(FilesTest, EmptyFileIsAtItsEnd) {
 }
 
 TEST_F(FilesTest, ReadsAcrossBufferBoundaries) {
-  std::string content(200000, '\0');
+  std::string content(2 * kInputBufferSize + 1000, '\0');
   for (std::size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 7 % 251);
   drive.files["a"] = content;
   InputFile in(drive, state);

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "platform/transcript.h"
 
@@ -141,6 +144,135 @@ TEST(ScreenTest, CursorMovesOffTheScreenAreIgnored) {
     screen.MoveCursor(c.column, c.row);
     EXPECT_EQ(screen.cursorColumn(), c.expectedColumn) << c.column << "," << c.row;
     EXPECT_EQ(screen.cursorRow(), c.expectedRow) << c.column << "," << c.row;
+  }
+}
+
+// The cell rules byte by byte, with no shortcuts, to hold the screen's
+// block scans and row copies against.
+struct ReferenceScreen {
+  int width;
+  int height;
+  int column = 1;
+  int row = 1;
+  std::vector<std::vector<Cell>> rows;
+
+  ReferenceScreen(int w, int h) : width(w), height(h), rows(h, std::vector<Cell>(w)) {}
+
+  void LineFeed(std::uint8_t attribute) {
+    if (row < height) {
+      ++row;
+      return;
+    }
+    rows.erase(rows.begin());
+    rows.emplace_back(width, Cell{' ', attribute});
+  }
+  void Put(std::string_view bytes, std::uint8_t attribute) {
+    for (char c : bytes) {
+      auto byte = static_cast<std::uint8_t>(c);
+      if (byte == 13) {
+        column = 1;
+      } else if (byte == 10) {
+        LineFeed(attribute);
+      } else if (byte == 8) {
+        if (column > 1) --column;
+      } else if (byte != 7) {
+        rows[row - 1][column - 1] = Cell{byte, attribute};
+        if (++column > width) {
+          column = 1;
+          LineFeed(attribute);
+        }
+      }
+    }
+  }
+};
+
+void ExpectSameScreen(const Screen& screen, const ReferenceScreen& reference,
+                      const std::string& what) {
+  ASSERT_EQ(screen.cursorColumn(), reference.column) << what;
+  ASSERT_EQ(screen.cursorRow(), reference.row) << what;
+  for (int row = 1; row <= reference.height; ++row) {
+    for (int column = 1; column <= reference.width; ++column) {
+      Cell expected = reference.rows[row - 1][column - 1];
+      ASSERT_EQ(screen.At(column, row).character, expected.character)
+          << what << " at " << column << "," << row;
+      ASSERT_EQ(screen.At(column, row).attribute, expected.attribute)
+          << what << " at " << column << "," << row;
+    }
+  }
+}
+
+// A text of `length` letters after `prefix`, with `control` at each of `at`.
+std::string TextWith(std::size_t length, std::uint8_t control, std::vector<std::size_t> at,
+                     std::string prefix = "") {
+  std::string text = prefix;
+  for (std::size_t i = 0; i < length; ++i) text.push_back(static_cast<char>('a' + i % 26));
+  for (std::size_t i : at) text[prefix.size() + i] = static_cast<char>(control);
+  return text;
+}
+
+struct EchoCase {
+  const char* name;
+  std::string text;
+};
+
+class ScreenEchoTest : public testing::TestWithParam<EchoCase> {};
+
+// Cursor bytes at the edges of the 16-byte blocks the scan takes, in the
+// overlapping last block, and low bytes that fill cells next to them; on
+// several widths and from several columns, twice so that rows scroll.
+TEST_P(ScreenEchoTest, PutMatchesTheCellRulesByteByByte) {
+  const EchoCase& c = GetParam();
+  for (int width : {1, 3, 16, 17, 80}) {
+    for (int startColumn : {1, std::min(2, width), width}) {
+      Screen screen(width, 4, 0x07);
+      ReferenceScreen reference(width, 4);
+      screen.SetBackground(1);
+      screen.MoveCursor(startColumn, 3);
+      reference.column = startColumn;
+      reference.row = 3;
+      for (int round = 0; round < 2; ++round) {
+        screen.Put(c.text);
+        reference.Put(c.text, 0x17);
+        ExpectSameScreen(screen, reference,
+                         std::string(c.name) + " width " + std::to_string(width) + " from " +
+                             std::to_string(startColumn) + " round " + std::to_string(round));
+      }
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, ScreenEchoTest,
+    testing::Values(
+        EchoCase{"Record", TextWith(127, 13, {126}, "\n")},
+        EchoCase{"RecordWithTabs", TextWith(126, 9, {0, 15, 16, 110, 124}, "\n") + "\r"},
+        EchoCase{"CarriageReturnAtBlockEnd", TextWith(33, 13, {15, 31})},
+        EchoCase{"LineFeedAtBlockStart", TextWith(33, 10, {0, 16, 32})},
+        EchoCase{"BackspaceInOverlappingBlock", TextWith(40, 8, {36, 39})},
+        EchoCase{"BellInOverlappingBlock", TextWith(21, 7, {20})},
+        EchoCase{"TabBeforeCursorByteInLastBlock", TextWith(20, 9, {2, 18}) + "\b"},
+        EchoCase{"OnlyLowBytesThatFillCells", std::string("\0\t\x0b\x0c\x0e\x1a\x01\x02\x03"
+                                                          "\x04\x05\x06\x0f\x10\x11\x12\x13",
+                                                          17)},
+        EchoCase{"ShorterThanABlock", "ab\rc\nd"},
+        EchoCase{"ExactlyOneBlock", TextWith(16, 13, {})},
+        EchoCase{"HighBytes", TextWith(48, 0xff, {3, 17, 47}) + "\x80\x8d\x8a"},
+        EchoCase{"Empty", ""}),
+    [](const testing::TestParamInfo<EchoCase>& p) { return p.param.name; });
+
+TEST(ScreenEchoTest, SeededTextsMatchTheCellRules) {
+  std::mt19937 random(13);
+  const char alphabet[] =
+      "\r\n\a\b\t\0\x1a"
+      "abcdefgh";
+  for (int trial = 0; trial < 300; ++trial) {
+    std::string text(random() % 300, ' ');
+    for (char& c : text) c = alphabet[random() % (sizeof alphabet - 1)];
+    Screen screen(23, 5, 0x07);
+    ReferenceScreen reference(23, 5);
+    screen.Put(text);
+    reference.Put(text, 0x07);
+    ExpectSameScreen(screen, reference, "trial " + std::to_string(trial));
   }
 }
 

@@ -24,8 +24,7 @@ std::vector<std::string> ReadAll(const std::string& content, bool present = true
   SdxRecord record;
   SdxLineEnds lineEnds;
   do {
-    ReadSdxRecord(*file, lineEnds, &record);
-    records.emplace_back(record.view());
+    records.emplace_back(ReadSdxRecord(*file, lineEnds, &record));
   } while (!SdxAtEnd(*file) && records.size() < 100000);
   return records;
 }
@@ -56,6 +55,10 @@ INSTANTIATE_TEST_SUITE_P(
         RecordCase{"LfOnlyFirstLineEmpty", "\nab\n", {"\r", "\nab\r", "\n"}},
         RecordCase{"LfOnlyThenCrLf", "ab\ncd\r\nef\n", {"ab\r", "\ncd\r", "\nef\r", "\n"}},
         RecordCase{"LfOnlyThenBareCr", "ab\ncd\ref\n", {"ab\r", "\ncd\r", "ef\r", "\n"}},
+        // A record with a CR and no LF, later in an LF list, leaves it one.
+        RecordCase{"LfOnlyThenBareCrs",
+                   "ab\ncd\ref\rgh\nij\n",
+                   {"ab\r", "\ncd\r", "ef\r", "gh\r", "\nij\r", "\n"}},
         RecordCase{"LfOnlyTwoLineFeeds", "ab\n\ncd", {"ab\r", "\n\r", "\ncd"}},
         RecordCase{"LfOnlyCtrlZ", "ab\ncd\x1a\nef\n", {"ab\r", "\ncd"}},
         RecordCase{"LfOnlyLineOf127LosesItsCr",
@@ -90,14 +93,112 @@ INSTANTIATE_TEST_SUITE_P(
 // Across read buffers, an LF list reads exactly as its CR LF original.
 TEST(SdxRecordTest, LfOnlyListReadsAsItsCrLfOriginal) {
   std::string crLf, lf;
-  for (int i = 0; i < 3000; ++i) {
+  for (int i = 0; i < 8000; ++i) {
     std::string line = std::to_string(i) + std::string(static_cast<std::size_t>(i % 140), 'q');
     crLf += line + "\r\n";
     lf += line + "\n";
   }
   EXPECT_EQ(ReadAll(lf), ReadAll(crLf));
-  EXPECT_EQ(ReadAll(lf).size(), 3001u);
+  EXPECT_EQ(ReadAll(lf).size(), 8001u);
 }
+
+// `content` up to its first byte 26 as read: when the first line end is a
+// bare LF, each LF not preceded by CR gains one.
+std::string AsRead(const std::string& content) {
+  std::string text = content.substr(0, content.find('\x1a'));
+  std::size_t firstEnd = text.find_first_of("\r\n");
+  if (firstEnd == std::string::npos || text[firstEnd] != '\n') return text;
+  std::string read;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) read += '\r';
+    read += text[i];
+  }
+  return read;
+}
+
+// The records of `list` by the reading rules, byte by byte: each record up
+// to and including a CR, at most 128 bytes kept, a byte 26 or the end ends
+// the input, and a record read there is the single byte 26.
+std::vector<std::string> ReferenceRecords(const std::string& list) {
+  std::string content = AsRead(list);
+  std::vector<std::string> records;
+  std::size_t next = 0;
+  auto atEnd = [&] { return next == content.size() || content[next] == '\x1a'; };
+  do {
+    std::string record;
+    for (;;) {
+      char byte = atEnd() ? '\x1a' : content[next++];
+      if (record.size() < kSdxRecordLength) record.push_back(byte);
+      if (byte == '\r' || atEnd()) break;
+    }
+    records.push_back(record);
+  } while (!atEnd() && records.size() < 100000);
+  return records;
+}
+
+// Lines of `lengths` in turn, CR LF ended, with `stop` (if any) at byte `at`.
+std::string Lines(std::size_t total, std::vector<std::size_t> lengths, std::size_t at = 0,
+                  char stop = 0) {
+  std::string content;
+  for (std::size_t i = 0; content.size() < total; ++i) {
+    content += std::string(lengths[i % lengths.size()], static_cast<char>('a' + i % 26)) + "\r\n";
+  }
+  if (stop) content[at] = stop;
+  return content;
+}
+
+std::string WithoutCrs(std::string content) {
+  std::erase(content, '\r');
+  return content;
+}
+
+std::string WithCtrlZAt(std::string content, std::size_t at) {
+  content[at] = '\x1a';
+  return content;
+}
+
+struct RefillCase {
+  const char* name;
+  std::string content;
+};
+
+class SdxRecordRefillTest : public testing::TestWithParam<RefillCase> {};
+
+// Records of a CR list that lie whole in the read buffer are taken in place;
+// the others, across a refill, too long or cut by a byte 26, and those of a
+// bare-LF list, are put together. All ways must give the same records.
+TEST_P(SdxRecordRefillTest, RecordsAcrossRefillsMatchTheReadingRules) {
+  const std::string& content = GetParam().content;
+  EXPECT_EQ(ReadAll(content), ReferenceRecords(content));
+}
+
+constexpr std::size_t kPastOneRefill = 2 * kInputBufferSize + 300;
+
+INSTANTIATE_TEST_SUITE_P(
+    Contents, SdxRecordRefillTest,
+    testing::Values(
+        RefillCase{"FullLines", Lines(kPastOneRefill, {126})},
+        RefillCase{"MixedLengths", Lines(kPastOneRefill, {126, 0, 127, 1, 300, 125, 7})},
+        RefillCase{"CrLastInBuffer", Lines(kInputBufferSize - 1, {kInputBufferSize - 3})},
+        RefillCase{"CrFirstAfterRefill", Lines(kInputBufferSize, {kInputBufferSize - 2})},
+        RefillCase{"CtrlZJustAfterRefill",
+                   Lines(kPastOneRefill, {126}, kInputBufferSize + 1, '\x1a')},
+        RefillCase{"CtrlZInLastWindowBeforeRefill",
+                   Lines(kPastOneRefill, {126}, kInputBufferSize - 5, '\x1a')},
+        RefillCase{"CrAtWindowEnd", Lines(kPastOneRefill, {127, 128, 126})},
+        RefillCase{"BareLineFeeds",
+                   WithoutCrs(Lines(kPastOneRefill, {126, 0, 127, 1, 300, 125, 7}))},
+        // A bare-LF list keeps its CR LF lines and bare CRs as they are, and stays one.
+        RefillCase{"BareLineFeedsThenOtherEnds",
+                   WithoutCrs(Lines(kInputBufferSize / 2, {126, 0, 127})) + "x\ry\r" +
+                       Lines(kPastOneRefill, {126, 0, 127, 1, 300}) +
+                       WithoutCrs(Lines(1000, {5, 126}))},
+        RefillCase{"BareLineFeedsCtrlZAfterRefill",
+                   WithCtrlZAt(WithoutCrs(Lines(kPastOneRefill, {126})), kInputBufferSize + 1)},
+        // Settled as a CR list by its first line: later bare LFs are text.
+        RefillCase{"CrListThenBareLineFeeds",
+                   Lines(300, {126}) + WithoutCrs(Lines(kPastOneRefill, {126, 0, 127}))}),
+    [](const testing::TestParamInfo<RefillCase>& p) { return p.param.name; });
 
 TEST(SdxRecordTest, MissingFileGivesOneRecordOfByteZero) {
   EXPECT_EQ(ReadAll("", false), std::vector<std::string>{std::string(1, '\0')});
@@ -238,9 +339,9 @@ TEST(EchoRecordTest, ShowsFirstRecordOnRow12AndLaterOnesFromRow13) {
   FileErrorState state;
   MemoryTerminal terminal("");
   Console console(terminal, state);
-  EchoRecord(console, Record("first record\r"));
-  EchoRecord(console, Record("\n" + std::string(85, 'x') + "\r"));
-  EchoRecord(console, Record("\nshort\r"));
+  EchoRecord(console, "first record\r");
+  EchoRecord(console, "\n" + std::string(85, 'x') + "\r");
+  EchoRecord(console, "\nshort\r");
   std::string expected =
       std::string(11, '\n') + "first record\n" + "short" + std::string(75, 'x') + "\n" + "xxxxx\n";
   EXPECT_EQ(RenderTranscript(console.screen()), expected);

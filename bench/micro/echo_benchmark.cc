@@ -1,0 +1,60 @@
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+#include "app/console.h"
+#include "app/file_error_state.h"
+#include "app/screen.h"
+#include "platform/transcript.h"
+#include "sdx/sdx_record.h"
+
+namespace tunewerk {
+namespace {
+
+// A record of a list: LF, 126 columns, CR.
+std::string ListRecord(char fill) {
+  return "\n" + std::string(126, fill) + "\r";
+}
+
+void BM_ScreenPutRecord(benchmark::State& state) {
+  Screen screen(80, 25, 0x07);
+  const std::string record = ListRecord('x');
+  for (auto _ : state) {
+    screen.MoveCursor(1, 12);
+    screen.Put(record);
+    benchmark::DoNotOptimize(screen.changes());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * record.size()));
+}
+BENCHMARK(BM_ScreenPutRecord);
+
+// Tabs take the scan's slow way: a low byte that fills a cell.
+void BM_ScreenPutRecordWithTabs(benchmark::State& state) {
+  Screen screen(80, 25, 0x07);
+  std::string record = ListRecord('x');
+  for (std::size_t i = 10; i < record.size() - 1; i += 20) record[i] = '\t';
+  for (auto _ : state) {
+    screen.MoveCursor(1, 12);
+    screen.Put(record);
+    benchmark::DoNotOptimize(screen.changes());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * record.size()));
+}
+BENCHMARK(BM_ScreenPutRecordWithTabs);
+
+// What the import does per record: cursor to row 12, the text, the refresh.
+void BM_EchoRecord(benchmark::State& state) {
+  FileErrorState errors;
+  MemoryTerminal terminal("");
+  Console console(terminal, errors);
+  const std::string record = ListRecord('y');
+  for (auto _ : state) {
+    EchoRecord(console, record);
+    benchmark::DoNotOptimize(console.screen().changes());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * record.size()));
+}
+BENCHMARK(BM_EchoRecord);
+
+}  // namespace
+}  // namespace tunewerk
