@@ -52,7 +52,10 @@ BOOL WINAPI OnConsoleStop(DWORD) {
   for (int i = 0; i < kTemporarySlots; ++i) {
     if (gTemporarySet[i].load()) DeleteFileA(gTemporaries[i]);
   }
-  ExitProcess(STATUS_CONTROL_C_EXIT);
+  // At once: ExitProcess here would run the C runtime's exit on this thread
+  // while the main thread may still be using it.
+  TerminateProcess(GetCurrentProcess(), STATUS_CONTROL_C_EXIT);
+  return TRUE;
 }
 
 void RememberTemporary(int slot, const std::string* path) {
