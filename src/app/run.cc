@@ -108,9 +108,13 @@ void CommitOrDiscardOutputs(RunState& run) {
 
 }  // namespace
 
+void RemoveTemporaries(Drive& drive) {
+  for (const char* name : kOutputNames) drive.RemoveTemporary(name);
+}
+
 int RunTunewerk(Drive& drive, Terminal& terminal, std::string* errorLine,
                 const GivenAnswers* given) {
-  for (const char* name : kOutputNames) drive.RemoveTemporary(name);  // left by a killed run
+  RemoveTemporaries(drive);  // left by a killed run
   auto run = std::make_unique<RunState>(drive, terminal);
   Console& console = run->console;
   ChannelTables& tables = run->tables;
@@ -133,11 +137,17 @@ int RunTunewerk(Drive& drive, Terminal& terminal, std::string* errorLine,
   GenerateFiles(*run);
   CloseFiles(*run);
   CommitOrDiscardOutputs(*run);
+  bool replaced = !run->state.failed();
   console.WriteLine("files generated successfully");
   console.Finish();
 
   if (!run->state.failed()) return 0;
-  *errorLine = "tunewerk: " + run->state.message() + "\n";
+  *errorLine = "tunewerk: " + run->state.message();
+  // Standard output may fail after the files were put in place.
+  if (console.streamStopped()) {
+    *errorLine += replaced ? "; the four files were generated" : "; no file was changed";
+  }
+  *errorLine += "\n";
   return 1;
 }
 

@@ -16,6 +16,9 @@ namespace tunewerk {
 int RunTunewerk(Drive& drive, Terminal& terminal, std::string* errorLine,
                 const GivenAnswers* given = nullptr);
 
+// Removes the temporaries a run that ended early may have left.
+void RemoveTemporaries(Drive& drive);
+
 }  // namespace tunewerk
 
 #endif  // TUNEWERK_APP_RUN_H_

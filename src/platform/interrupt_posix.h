@@ -3,7 +3,7 @@
 
 namespace tunewerk {
 
-// What an interrupted run (SIGINT, SIGTERM, SIGHUP) undoes before it dies:
+// What an interrupted run (SIGINT, SIGTERM, SIGHUP, SIGQUIT) undoes before it dies:
 // the temporaries it created and the terminal modes it changed.
 constexpr int kInterruptSlots = 4;
 
