@@ -51,7 +51,10 @@ namespace {
 
 // Arguments are shown escaped: no byte of one acts on the user's terminal.
 std::string Quoted(std::string_view argument) {
-  return "'" + EscapeForMessage(argument) + "'";
+  std::string quoted(1, '\'');
+  quoted += EscapeForMessage(argument);
+  quoted.push_back('\'');
+  return quoted;
 }
 
 class Parser {
