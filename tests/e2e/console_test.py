@@ -173,7 +173,7 @@ class PtySession:
     it from a shell: its own session, the terminal its controlling one."""
 
     def __init__(self, drive, columns, rows, stdout_pipe=False, nonblocking=False, args=(),
-                 command=None, env=None):
+                 command=None, env=None, memory_kib=None):
         self.master, slave = pty.openpty()
         set_size(self.master, columns, rows)
         if nonblocking:
@@ -186,6 +186,8 @@ class PtySession:
             os.setsid()
             fcntl.ioctl(0, termios.TIOCSCTTY, 0)
             resource.setrlimit(resource.RLIMIT_CORE, (0, 0))
+            if memory_kib:
+                resource.setrlimit(resource.RLIMIT_AS, (memory_kib * 1024, memory_kib * 1024))
 
         self.process = subprocess.Popen(
             command or [PROGRAM, *args], cwd=drive, stdin=slave,
@@ -427,6 +429,30 @@ def test_tiny_and_huge_terminals():
     _, _, large = run_at_size(2000, 500)
     check("2000x500 writes what changes", large <= 2 * small, f"{large} bytes against {small}")
     print(f"bytes drawn for the example: {small} at 80x25, {large} at 2000x500")
+
+
+def test_too_little_memory_ends_cleanly():
+    if "asan" in PROGRAM:
+        return  # the sanitizer's own reservations need far more address space
+    seen_failure = False
+    for memory_kib in (6000, 7000, 8000, 9000, 10000, 12000):
+        drive = fresh_drive()
+        before = drive_state(drive)
+        session = PtySession(drive, 65535, 65535, memory_kib=memory_kib)
+        time.sleep(0.2)
+        session.type("y\nn\n\ny\n")
+        status, stderr = session.finish()
+        name = f"{memory_kib} KiB of memory"
+        if status == 1:
+            seen_failure = True
+            check(name, stderr == b"tunewerk: out of memory; no file was changed\n", f"{stderr!r}")
+            check(name, drive_state(drive) == before, "the drive changed")
+            check(name, session.output == b"" or session.output.endswith(RESTORE),
+                  "terminal not restored")
+        else:
+            check(name, status == 0 and outputs_as_expected(drive), f"status {status} {stderr!r}")
+        shutil.rmtree(drive)
+    check("out of memory", seen_failure, "no limit made the run fail")
 
 
 def run_streams(args, stdin, stdout, drive):
