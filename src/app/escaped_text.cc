@@ -24,15 +24,13 @@ std::size_t Utf8LetterLength(std::string_view text) {
   return length;
 }
 
-}  // namespace
-
-std::string EscapeForMessage(std::string_view text) {
+std::string Escape(std::string_view text, bool doubleBackslash) {
   constexpr char kHex[] = "0123456789abcdef";
   std::string shown;
   while (!text.empty()) {
     auto byte = static_cast<std::uint8_t>(text[0]);
     std::size_t take = 1;
-    if (byte == '\\') {
+    if (byte == '\\' && doubleBackslash) {
       shown += "\\\\";
     } else if (byte >= 0x20 && byte < 0x7F) {
       shown.push_back(static_cast<char>(byte));
@@ -47,6 +45,16 @@ std::string EscapeForMessage(std::string_view text) {
     text.remove_prefix(take);
   }
   return shown;
+}
+
+}  // namespace
+
+std::string EscapeForMessage(std::string_view text) {
+  return Escape(text, true);
+}
+
+std::string EscapeControls(std::string_view text) {
+  return Escape(text, false);
 }
 
 }  // namespace tunewerk

@@ -18,6 +18,14 @@ int ShowUsageError(const std::string& problem) {
   return 2;
 }
 
+// The line may name a file under a folder the user gave: no byte of it may
+// act on the terminal.
+void ShowErrorLine(const std::string& line) {
+  if (line.empty()) return;
+  std::string shown = EscapeControls(std::string_view(line).substr(0, line.size() - 1)) + "\n";
+  std::fputs(shown.c_str(), stderr);
+}
+
 // --help and --version: a text that cannot be written is a failure too.
 int Print(const char* text) {
   std::string reason;
@@ -35,7 +43,7 @@ int List(const std::string& path) {
   } else if (ListReceiverFile(*file, shown, MakeStandardOutput(), &errorLine) == 0) {
     return 0;
   }
-  std::fputs(errorLine.c_str(), stderr);
+  ShowErrorLine(errorLine);
   return 1;
 }
 
@@ -53,7 +61,7 @@ int Run(const CommandLine& line) {
     errorLine = "tunewerk: out of memory; no file was changed\n";
     status = 1;
   }
-  std::fputs(errorLine.c_str(), stderr);
+  ShowErrorLine(errorLine);
   return status;
 }
 

@@ -37,6 +37,11 @@ TEST(EscapedTextTest, OnlyPrintableTextPasses) {
   for (const Case& c : cases) EXPECT_EQ(EscapeForMessage(c.text), c.shown) << c.shown;
 }
 
+TEST(EscapedTextTest, WholeLinesKeepTheirBackslashes) {
+  EXPECT_EQ(EscapeControls("cannot open c:\\user.sdx: gone"), "cannot open c:\\user.sdx: gone");
+  EXPECT_EQ(EscapeControls("cannot open x\x1b[2J/user.sdx"), "cannot open x\\x1b[2J/user.sdx");
+}
+
 TEST(CommandLineTest, UsageErrorsShowArgumentsEscaped) {
   struct Case {
     std::vector<const char*> argv;
