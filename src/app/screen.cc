@@ -35,8 +35,8 @@ std::size_t CellRun(const std::uint8_t* bytes, std::size_t limit) {
 }  // namespace
 
 Screen::Screen(int width, int height, std::uint8_t attribute)
-    : width_(std::max(width, 1)),
-      height_(std::max(height, 1)),
+    : width_(std::clamp(width, 1, kLargestScreenSide)),
+      height_(std::clamp(height, 1, kLargestScreenSide)),
       attribute_(attribute),
       cells_(static_cast<std::size_t>(width_) * height_, Cell{' ', attribute}) {}
 
