@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "app/escaped_text.h"
+
 namespace tunewerk {
 
 const char kVersionLine[] = "tunewerk " TUNEWERK_VERSION "\n";
@@ -47,9 +49,10 @@ const char kUsage[] =
 
 namespace {
 
+// Arguments are shown escaped: no byte of one acts on the user's terminal.
 std::string Quoted(std::string_view argument) {
   std::string quoted(1, '\'');
-  quoted.append(argument);
+  quoted += EscapeForMessage(argument);
   quoted.push_back('\'');
   return quoted;
 }

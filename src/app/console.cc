@@ -11,7 +11,7 @@ Console::Console(Terminal& terminal, FileErrorState& state)
 
 void Console::ClearScreen() {
   screen_.Clear();
-  terminal_.Refresh(screen_, false);
+  Refresh(false);
 }
 
 void Console::SetForeground(std::uint8_t colour) {
@@ -29,18 +29,19 @@ void Console::MoveCursor(int column, int row) {
 void Console::WriteText(std::string_view text) {
   if (state_.failed()) return;
   screen_.Put(text);
-  terminal_.Refresh(screen_, false);
+  Refresh(false);
 }
 
 void Console::WriteLine(std::string_view text) {
   if (state_.failed()) return;
   screen_.Put(text);
   screen_.Put(kLineEnd);
-  terminal_.Refresh(screen_, false);
+  Refresh(false);
 }
 
 std::string Console::ReadLine(std::size_t limit) {
-  terminal_.Refresh(screen_, true);
+  if (state_.failed()) return "";
+  Refresh(true);
   std::string answer;
   bool pendingReturn = false;  // a CR is dropped only directly before the LF
   int byte;
@@ -49,9 +50,18 @@ std::string Console::ReadLine(std::size_t limit) {
     pendingReturn = byte == kCarriageReturn;
     if (!pendingReturn) Echo(static_cast<std::uint8_t>(byte), &answer, limit);
   }
+  if (byte == Terminal::kInputFailed) {
+    TakeTerminalFailure();
+    return "";
+  }
+  if (byte == Terminal::kEndOfInput && terminal_.EndOfInputCancels()) {
+    streamStopped_ = !state_.failed();
+    state_.Enter("cancelled at a question (end of input)");
+    return "";
+  }
   if (pendingReturn && byte < 0) Echo(kCarriageReturn, &answer, limit);
   screen_.NextLine();
-  terminal_.Refresh(screen_, true);
+  Refresh(true);
   return answer;
 }
 
@@ -59,18 +69,31 @@ std::string Console::ShowAnswer(std::string_view answer, std::size_t limit) {
   std::string shown;
   for (char byte : answer) Echo(static_cast<std::uint8_t>(byte), &shown, limit);
   screen_.NextLine();
-  terminal_.Refresh(screen_, true);
+  Refresh(true);
   return shown;
 }
 
 void Console::Echo(std::uint8_t byte, std::string* answer, std::size_t limit) {
   if (answer->size() < limit) answer->push_back(static_cast<char>(byte));
   screen_.PutByte(byte);
-  terminal_.Refresh(screen_, false);
+  Refresh(false);
 }
 
 void Console::Finish() {
   terminal_.Finish(screen_);
+  TakeTerminalFailure();
+}
+
+void Console::Refresh(bool force) {
+  terminal_.Refresh(screen_, force);
+  TakeTerminalFailure();
+}
+
+// A stream that failed stops the run like a file that failed.
+void Console::TakeTerminalFailure() {
+  if (terminal_.failure().empty() || state_.failed()) return;
+  streamStopped_ = true;
+  state_.Enter(terminal_.failure());
 }
 
 }  // namespace tunewerk

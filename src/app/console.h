@@ -26,7 +26,8 @@ class Console {
   void WriteLine(std::string_view text);
   // Reads a typed line up to LF (a CR directly before it dropped; the end of
   // input ends it), echoes it at the cursor, moves to column 1 of the next
-  // row and returns its first `limit` bytes.
+  // row and returns its first `limit` bytes. Empty while the error state is
+  // set. The end of input on a terminal (Ctrl-D) and a failed read enter it.
   std::string ReadLine(std::size_t limit);
   // An answer that was not typed: shown at the cursor exactly as ReadLine
   // echoes a typed one, then column 1 of the next row. Returns its first
@@ -36,13 +37,19 @@ class Console {
   void Finish();
 
   const Screen& screen() const { return screen_; }
+  // True when the run stopped because of standard input or output (or the
+  // user's Ctrl-D) rather than a file.
+  bool streamStopped() const { return streamStopped_; }
 
  private:
   void Echo(std::uint8_t byte, std::string* answer, std::size_t limit);
+  void Refresh(bool force);
+  void TakeTerminalFailure();
 
   Terminal& terminal_;
   FileErrorState& state_;
   Screen screen_;
+  bool streamStopped_ = false;
 };
 
 }  // namespace tunewerk

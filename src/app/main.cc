@@ -1,9 +1,12 @@
 #include <cstdio>
+#include <new>
 #include <string>
 
 #include "app/command_line.h"
+#include "app/escaped_text.h"
 #include "app/list_command.h"
 #include "app/run.h"
+#include "platform/standard_streams.h"
 #include "platform/system.h"
 
 namespace {
@@ -15,39 +18,63 @@ int ShowUsageError(const std::string& problem) {
   return 2;
 }
 
+// The line may name a file under a folder the user gave: no byte of it may
+// act on the terminal.
+void ShowErrorLine(const std::string& line) {
+  if (line.empty()) return;
+  std::string shown = EscapeControls(std::string_view(line).substr(0, line.size() - 1)) + "\n";
+  std::fputs(shown.c_str(), stderr);
+}
+
+// --help and --version: a text that cannot be written is a failure too.
+int Print(const char* text) {
+  std::string reason;
+  if (WriteStandardOutput(text, &reason)) return 0;
+  std::fprintf(stderr, "tunewerk: cannot write to standard output: %s\n", reason.c_str());
+  return 1;
+}
+
 int List(const std::string& path) {
   std::unique_ptr<ReadableFile> file;
   std::string reason, errorLine;
+  std::string shown = EscapeForMessage(path);
   if (!OpenFileForReading(path, &file, &reason)) {
-    errorLine = "tunewerk: cannot open " + path + ": " + reason + "\n";
-  } else if (ListReceiverFile(*file, path, MakeStandardOutput(), &errorLine) == 0) {
+    errorLine = "tunewerk: cannot open " + shown + ": " + reason + "\n";
+  } else if (ListReceiverFile(*file, shown, MakeStandardOutput(), &errorLine) == 0) {
     return 0;
   }
-  std::fputs(errorLine.c_str(), stderr);
+  ShowErrorLine(errorLine);
   return 1;
 }
 
 int Run(const CommandLine& line) {
   std::unique_ptr<Drive> drive = MakeSystemDrive(line.directory);
-  std::unique_ptr<Terminal> terminal = MakeSystemTerminal();
   std::string errorLine;
-  int status =
-      RunTunewerk(*drive, *terminal, &errorLine, line.answersGiven ? &line.answers : nullptr);
-  std::fputs(errorLine.c_str(), stderr);
+  int status;
+  try {
+    std::unique_ptr<Terminal> terminal = MakeSystemTerminal();
+    status =
+        RunTunewerk(*drive, *terminal, &errorLine, line.answersGiven ? &line.answers : nullptr);
+  } catch (const std::bad_alloc&) {
+    // Before the run began: the terminal has been restored as it went and
+    // the drive is untouched.
+    errorLine = "tunewerk: out of memory; no file was changed\n";
+    status = 1;
+  }
+  ShowErrorLine(errorLine);
   return status;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  PrepareStandardStreams();
   CommandLine line = ParseCommandLine(argc, argv);
   switch (line.action) {
     case CommandAction::kHelp:
-      std::fputs(kUsage, stdout);
-      return 0;
+      return Print(kUsage);
     case CommandAction::kVersion:
-      std::fputs(kVersionLine, stdout);
-      return 0;
+      return Print(kVersionLine);
     case CommandAction::kUsageError:
       return ShowUsageError(line.problem);
     case CommandAction::kRun:
@@ -56,8 +83,8 @@ int main(int argc, char** argv) {
   }
   std::string reason;
   if (line.hasDirectory && !EnterDirectory(line.directory, &reason)) {
-    std::fprintf(stderr, "tunewerk: cannot use %s as drive C: %s\n", line.directory.c_str(),
-                 reason.c_str());
+    std::fprintf(stderr, "tunewerk: cannot use %s as drive C: %s\n",
+                 EscapeForMessage(line.directory).c_str(), reason.c_str());
     return 1;
   }
   return line.action == CommandAction::kList ? List(line.listFile) : Run(line);

@@ -1,6 +1,7 @@
 #include "app/run.h"
 
 #include <memory>
+#include <new>
 
 #include "app/console.h"
 #include "app/dialogue.h"
@@ -126,15 +127,9 @@ std::string Warnings(const ChannelTables& tables, bool listCut, const std::strin
   return warnings;
 }
 
-}  // namespace
-
-int RunTunewerk(Drive& drive, Terminal& terminal, std::string* stderrText,
-                const GivenAnswers* given) {
-  std::string problem;
-  if (!drive.LockFolder(&problem) || !RepairOutputs(drive, kOutputNames, &problem)) {
-    *stderrText = "tunewerk: " + problem + "\n";
-    return 1;
-  }
+// The run once the folder is locked and put right.
+int RunLocked(Drive& drive, Terminal& terminal, std::string* stderrText,
+              const GivenAnswers* given) {
   auto run = std::make_unique<RunState>(drive, terminal);
   Console& console = run->console;
   ChannelTables& tables = run->tables;
@@ -158,15 +153,40 @@ int RunTunewerk(Drive& drive, Terminal& terminal, std::string* stderrText,
   GenerateFiles(*run);
   CloseFiles(*run);
   ReplaceOrDiscardOutputs(*run, drive);
+  bool replaced = !run->state.failed();
   console.WriteLine("files generated successfully");
   console.Finish();
 
   if (run->state.failed()) {
-    *stderrText = "tunewerk: " + run->state.message() + "\n";
+    *stderrText = "tunewerk: " + run->state.message();
+    // Standard output may fail after the files were put in place.
+    if (console.streamStopped()) {
+      *stderrText += replaced ? "; the four files were generated" : "; no file was changed";
+    }
+    *stderrText += "\n";
     return 1;
   }
   *stderrText = Warnings(tables, listCut, run->sdx.shownName());
   return 0;
+}
+
+}  // namespace
+
+int RunTunewerk(Drive& drive, Terminal& terminal, std::string* stderrText,
+                const GivenAnswers* given) {
+  std::string problem;
+  if (!drive.LockFolder(&problem) || !RepairOutputs(drive, kOutputNames, &problem)) {
+    *stderrText = "tunewerk: " + problem + "\n";
+    return 1;
+  }
+  try {
+    return RunLocked(drive, terminal, stderrText, given);
+  } catch (const std::bad_alloc&) {
+    // Under the lock, what the run had begun is put right as the next run would.
+    RepairOutputs(drive, kOutputNames, &problem);
+    *stderrText = "tunewerk: out of memory; no file was changed\n";
+    return 1;
+  }
 }
 
 }  // namespace tunewerk

@@ -91,8 +91,8 @@ bool AllFillCells(const std::uint8_t* bytes, std::size_t count) {
 }  // namespace
 
 Screen::Screen(int width, int height, std::uint8_t attribute)
-    : width_(std::max(width, 1)),
-      height_(std::max(height, 1)),
+    : width_(std::clamp(width, 1, kLargestScreenSide)),
+      height_(std::clamp(height, 1, kLargestScreenSide)),
       attribute_(attribute),
       characters_(static_cast<std::size_t>(width_) * height_, ' '),
       attributes_(characters_.size(), attribute) {}

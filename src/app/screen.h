@@ -8,6 +8,9 @@
 
 namespace tunewerk {
 
+// Whatever a terminal says about its size, the screen stays at most this big.
+constexpr int kLargestScreenSide = 1000;
+
 struct Cell {
   std::uint8_t character = ' ';
   std::uint8_t attribute = 0x07;
@@ -20,6 +23,7 @@ struct Cell {
 // so that a scroll costs one row.
 class Screen {
  public:
+  // Each side is clipped to 1 .. kLargestScreenSide.
   Screen(int width, int height, std::uint8_t attribute);
 
   int width() const { return width_; }

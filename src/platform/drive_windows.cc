@@ -64,9 +64,11 @@ BOOL WINAPI OnConsoleStop(DWORD event) {
   for (int i = 0; i < kTemporarySlots; ++i) {
     if (gTemporarySet[i]) DeleteFileA(gTemporaries[i]);
   }
-  // A stopped run must not look like a finished one (wine's own handler
-  // exits with 0).
-  ExitProcess(STATUS_CONTROL_C_EXIT);
+  // At once, with a status that is not success (wine's own handler exits
+  // with 0): ExitProcess here would run the C runtime's exit on this thread
+  // while the main thread may still be using it.
+  TerminateProcess(GetCurrentProcess(), STATUS_CONTROL_C_EXIT);
+  return TRUE;
 }
 
 // REQUIRES: gStopGuard held.

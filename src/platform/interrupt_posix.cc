@@ -32,7 +32,7 @@ void InstallOnce() {
   static bool installed = false;
   if (installed) return;
   installed = true;
-  for (int s : {SIGINT, SIGTERM, SIGHUP}) {
+  for (int s : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
     struct sigaction action {};
     action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);

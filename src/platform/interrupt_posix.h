@@ -3,7 +3,7 @@
 
 namespace tunewerk {
 
-// What a run stopped by SIGINT, SIGTERM or SIGHUP undoes before it dies:
+// What an interrupted run (SIGINT, SIGTERM, SIGHUP, SIGQUIT) undoes before it dies:
 // the temporaries it created and the terminal modes it changed.
 constexpr int kInterruptSlots = 4;
 

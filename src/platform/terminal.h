@@ -3,6 +3,8 @@
 
 #include <chrono>
 #include <cstdint>
+#include <string>
+#include <utility>
 
 #include "app/screen.h"
 
@@ -18,14 +20,32 @@ class Terminal {
   virtual int Height() const = 0;
   virtual std::uint8_t StartAttribute() const = 0;
 
-  // The next typed byte, or -1 at the end of input.
+  static constexpr int kEndOfInput = -1;
+  static constexpr int kInputFailed = -2;
+
+  // The next typed byte, kEndOfInput, or kInputFailed (see failure()).
   virtual int ReadInputByte() = 0;
+  // True when the end of input at a question means the user stopped the run
+  // (Ctrl-D on a terminal) rather than that prepared answers ran out.
+  virtual bool EndOfInputCancels() const { return false; }
 
   // Shows the screen. Unless `force`, a backend may skip it to keep pace.
   virtual void Refresh(const Screen& screen, bool force) = 0;
 
   // Called once at exit: the last picture, then the terminal as it was.
   virtual void Finish(const Screen& screen) = 0;
+
+  // What failed on standard input or output ("cannot write to standard
+  // output: Broken pipe"); empty while both work. Only the first is kept.
+  const std::string& failure() const { return failure_; }
+
+ protected:
+  void Fail(std::string what) {
+    if (failure_.empty()) failure_ = std::move(what);
+  }
+
+ private:
+  std::string failure_;
 };
 
 // When a live backend redraws: at once when forced, otherwise only after a

@@ -8,8 +8,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
 #include <vector>
 
+#include "platform/standard_streams.h"
 #include "platform/system.h"
 #include "platform/transcript.h"
 
@@ -17,15 +19,20 @@ namespace tunewerk {
 
 namespace {
 
-// The standard streams carry bytes as they are, as on POSIX: no CR added
-// before an LF written (usage, transcript, the error line), none dropped
-// from the answers read.
-const bool gStreamsBinary = [] {
-  _setmode(_fileno(stdin), _O_BINARY);
-  _setmode(_fileno(stdout), _O_BINARY);
-  _setmode(_fileno(stderr), _O_BINARY);
-  return true;
-}();
+// The system's words for `error` on one line, without the closing period.
+std::string Reason(DWORD error) {
+  char text[512];
+  DWORD length =
+      FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
+                     MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text, sizeof text, nullptr);
+  std::string reason(text, length);
+  for (char& c : reason) {
+    if (c == '\r' || c == '\n') c = ' ';
+  }
+  while (!reason.empty() && (reason.back() == ' ' || reason.back() == '.')) reason.pop_back();
+  if (reason.empty()) reason = "error " + std::to_string(error);
+  return reason;
+}
 
 // Older consoles refuse a WriteConsoleOutputA of more than about 64 KiB.
 constexpr int kCellsPerWrite = 8000;
@@ -36,8 +43,8 @@ class ConsoleTerminal : public Terminal {
       : output_(output),
         input_(input),
         inputIsConsole_(IsConsoleInput(input)),
-        width_(info.dwSize.X),
-        height_(info.dwSize.Y),
+        width_(std::min<int>(info.dwSize.X, kLargestScreenSide)),
+        height_(std::min<int>(info.dwSize.Y, kLargestScreenSide)),
         startAttribute_(info.wAttributes) {}
 
   int Width() const override { return width_; }
@@ -78,7 +85,10 @@ class ConsoleTerminal : public Terminal {
         GetNumberOfConsoleInputEvents(input_, &waiting);
         DWORD wanted = std::clamp<DWORD>(waiting, 1, kRecords);
         DWORD got = 0;
-        if (!ReadConsoleInputA(input_, records_, wanted, &got) || got == 0) return -1;
+        if (!ReadConsoleInputA(input_, records_, wanted, &got) || got == 0) {
+          Fail("cannot read standard input: " + Reason(GetLastError()));
+          return kInputFailed;
+        }
         recordPosition_ = 0;
         recordCount_ = got;
       }
@@ -94,10 +104,15 @@ class ConsoleTerminal : public Terminal {
   // Standard input redirected while the screen is a console.
   int ReadByte() {
     if (bytePosition_ == byteCount_) {
-      DWORD got = 0;
-      if (!ReadFile(input_, bytes_, sizeof bytes_, &got, nullptr) || got == 0) return -1;
+      std::string reason;
+      long got = ReadStandardInput(bytes_, sizeof bytes_, &reason);
+      if (got < 0) {
+        Fail("cannot read standard input: " + reason);
+        return kInputFailed;
+      }
+      if (got == 0) return kEndOfInput;
       bytePosition_ = 0;
-      byteCount_ = got;
+      byteCount_ = static_cast<DWORD>(got);
     }
     return bytes_[bytePosition_++];
   }
@@ -177,15 +192,58 @@ class ConsoleTerminal : public Terminal {
 
 }  // namespace
 
+// The standard streams carry bytes as they are, as on POSIX: no CR added
+// before an LF written (usage, transcript, the error line), none dropped
+// from the answers read.
+void PrepareStandardStreams() {
+  _setmode(_fileno(stdin), _O_BINARY);
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+}
+
+long ReadStandardInput(std::uint8_t* buffer, std::size_t capacity, std::string* reason) {
+  HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+  if (input == nullptr || input == INVALID_HANDLE_VALUE) return 0;  // no standard input at all
+  DWORD got = 0;
+  DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(capacity, 1u << 30));
+  if (ReadFile(input, buffer, wanted, &got, nullptr)) return static_cast<long>(got);
+  DWORD error = GetLastError();
+  if (error == ERROR_BROKEN_PIPE || error == ERROR_HANDLE_EOF) return 0;  // the writer closed
+  *reason = Reason(error);
+  return -1;
+}
+
+bool WriteStandardOutput(std::string_view bytes, std::string* reason) {
+  HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+  while (!bytes.empty()) {
+    DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
+    DWORD written = 0;
+    if (!WriteFile(output, bytes.data(), wanted, &written, nullptr)) {
+      *reason = Reason(GetLastError());
+      return false;
+    }
+    if (written == 0) {
+      *reason = Reason(ERROR_DISK_FULL);
+      return false;
+    }
+    bytes.remove_prefix(written);
+  }
+  return true;
+}
+
+bool StandardInputIsInteractive() {
+  DWORD mode;
+  return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
+}
+
 std::unique_ptr<Terminal> MakeSystemTerminal() {
-  (void)gStreamsBinary;
   HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
   CONSOLE_SCREEN_BUFFER_INFO info;
   if (output != INVALID_HANDLE_VALUE && output != nullptr &&
       GetConsoleScreenBufferInfo(output, &info) && info.dwSize.X > 0 && info.dwSize.Y > 0) {
     return std::make_unique<ConsoleTerminal>(output, GetStdHandle(STD_INPUT_HANDLE), info);
   }
-  return std::make_unique<TranscriptTerminal>(stdin, stdout);
+  return std::make_unique<TranscriptTerminal>();
 }
 
 }  // namespace tunewerk

@@ -1,41 +1,60 @@
 #include "platform/transcript.h"
 
+#include "platform/cp437.h"
+#include "platform/standard_streams.h"
+
 namespace tunewerk {
 
 namespace {
 
-// Columns up to the last non-blank cell of a row.
-int UsedColumns(const Screen& screen, int row) {
-  int used = screen.width();
-  while (used > 0 && screen.At(used, row).character == ' ') --used;
-  return used;
+// A row's glyphs; byte 0 shows as a blank too, so trailing blanks are cut
+// after the mapping.
+std::string RowGlyphs(const Screen& screen, int row) {
+  std::string text;
+  for (int column = 1; column <= screen.width(); ++column) {
+    AppendCp437Glyph(screen.At(column, row).character, &text);
+  }
+  text.erase(text.find_last_not_of(' ') + 1);
+  return text;
 }
 
 }  // namespace
 
 std::string RenderTranscript(const Screen& screen) {
-  int lastRow = screen.height();
-  while (lastRow > 0 && UsedColumns(screen, lastRow) == 0) --lastRow;
   std::string text;
-  for (int row = 1; row <= lastRow; ++row) {
-    int used = UsedColumns(screen, row);
-    for (int column = 1; column <= used; ++column) {
-      text.push_back(static_cast<char>(screen.At(column, row).character));
-    }
+  std::size_t used = 0;  // up to the end of the last row that is not blank
+  for (int row = 1; row <= screen.height(); ++row) {
+    std::string glyphs = RowGlyphs(screen, row);
+    text += glyphs;
     text.push_back('\n');
+    if (!glyphs.empty()) used = text.size();
   }
+  text.resize(used);
   return text;
 }
 
+TranscriptTerminal::TranscriptTerminal() : interactive_(StandardInputIsInteractive()) {}
+
 int TranscriptTerminal::ReadInputByte() {
-  int c = std::getc(input_);
-  return c == EOF ? -1 : c;
+  if (inputPosition_ == inputLength_) {
+    std::string reason;
+    long got = ReadStandardInput(input_, sizeof input_, &reason);
+    if (got < 0) {
+      Fail("cannot read standard input: " + reason);
+      return kInputFailed;
+    }
+    if (got == 0) return kEndOfInput;
+    inputPosition_ = 0;
+    inputLength_ = static_cast<std::size_t>(got);
+  }
+  return input_[inputPosition_++];
 }
 
 void TranscriptTerminal::Finish(const Screen& screen) {
-  std::string text = RenderTranscript(screen);
-  std::fwrite(text.data(), 1, text.size(), output_);
-  std::fflush(output_);
+  std::string reason;
+  if (!WriteStandardOutput(RenderTranscript(screen), &reason)) {
+    Fail("cannot write to standard output: " + reason);
+  }
 }
 
 }  // namespace tunewerk

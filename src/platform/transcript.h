@@ -13,30 +13,35 @@ namespace tunewerk {
 constexpr int kTranscriptWidth = 80;
 constexpr int kTranscriptHeight = 25;
 
-// Rows 1 to the last row holding a non-blank cell, each as its raw cell bytes
-// without trailing blanks (byte 32), each followed by LF. Empty when the whole
-// screen is blank.
+// The screen as text, in UTF-8: each cell as the glyph the console shows for
+// it (so no cell byte ever reaches the reader as a control character), rows 1
+// to the last row that is not blank, each without trailing blanks and
+// followed by LF. Empty when the whole screen is blank.
 std::string RenderTranscript(const Screen& screen);
 
 // Standard output is not a terminal: an 80 x 25 screen, nothing written during
 // the run, the transcript at exit. Answers come from standard input.
 class TranscriptTerminal : public Terminal {
  public:
-  TranscriptTerminal(std::FILE* input, std::FILE* output) : input_(input), output_(output) {}
+  TranscriptTerminal();
 
   int Width() const override { return kTranscriptWidth; }
   int Height() const override { return kTranscriptHeight; }
   std::uint8_t StartAttribute() const override { return 0x07; }
   int ReadInputByte() override;
+  bool EndOfInputCancels() const override { return interactive_; }
   void Refresh(const Screen&, bool) override {}
   void Finish(const Screen& screen) override;
 
  private:
-  std::FILE* input_;
-  std::FILE* output_;
+  bool interactive_;
+  std::uint8_t input_[4096];
+  std::size_t inputPosition_ = 0;
+  std::size_t inputLength_ = 0;
 };
 
 // A terminal in memory: answers from a string, the transcript kept at Finish.
+// The flags stand for a terminal at the keyboard and for failing streams.
 class MemoryTerminal : public Terminal {
  public:
   explicit MemoryTerminal(std::string input, int width = kTranscriptWidth,
@@ -47,12 +52,22 @@ class MemoryTerminal : public Terminal {
   int Height() const override { return height_; }
   std::uint8_t StartAttribute() const override { return 0x07; }
   int ReadInputByte() override {
-    return position_ < input_.size() ? static_cast<unsigned char>(input_[position_++]) : -1;
+    if (position_ < input_.size()) return static_cast<unsigned char>(input_[position_++]);
+    if (!inputFailsAtEnd) return kEndOfInput;
+    Fail("cannot read standard input: Input/output error");
+    return kInputFailed;
   }
+  bool EndOfInputCancels() const override { return interactive; }
   void Refresh(const Screen&, bool) override {}
-  void Finish(const Screen& screen) override { transcript = RenderTranscript(screen); }
+  void Finish(const Screen& screen) override {
+    transcript = RenderTranscript(screen);
+    if (outputFails) Fail("cannot write to standard output: No space left on device");
+  }
 
   std::string transcript;
+  bool interactive = false;
+  bool inputFailsAtEnd = false;
+  bool outputFails = false;
 
  private:
   std::string input_;

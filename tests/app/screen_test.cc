@@ -287,11 +287,5 @@ TEST(TranscriptTest, BlankScreenWritesNothing) {
   EXPECT_EQ(RenderTranscript(screen), "");
 }
 
-TEST(TranscriptTest, CellsAreWrittenRaw) {
-  Screen screen(10, 2, 0x07);
-  screen.Put(std::string_view("\0\t\x1a\xe4", 4));
-  EXPECT_EQ(RenderTranscript(screen), std::string("\0\t\x1a\xe4\n", 5));
-}
-
 }  // namespace
 }  // namespace tunewerk

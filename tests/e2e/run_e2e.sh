@@ -37,9 +37,17 @@ case $program in
   WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
   export WINEDEBUG WINEDLLOVERRIDES
   wine=$(command -v wine64 || command -v wine)
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    "$wine" cmd /c exit >/dev/null 2>&1 || true   # makes the prefix, once
-  fi
+  wineserver=$(command -v wineserver64 || command -v wineserver || echo /usr/lib/wine/wineserver64)
+  # Wine's own services (the device host among them) inherit the standard
+  # streams of the run that boots the prefix, and one of them now and then
+  # faults while starting on a busy machine. Boot the prefix here, with their
+  # words going to a log, and keep it up for the whole suite so that no run
+  # of the program starts them.
+  "$wineserver" -k >/dev/null 2>&1
+  "$wineserver" -w >/dev/null 2>&1
+  "$wineserver" -p >/dev/null 2>&1
+  "$wine" cmd /c exit >"$scratch/wine-boot.log" 2>&1 || true
+  trap '"$wineserver" -k >/dev/null 2>&1; rm -rf "$scratch"' EXIT
   drive=$WINEPREFIX/drive_c
   run() { (cd "$drive" && "$wine" "$program" "$@"); }
   # The error line names the file as Windows does and gives the system's

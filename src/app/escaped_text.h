@@ -1,0 +1,20 @@
+#ifndef TUNEWERK_APP_ESCAPED_TEXT_H_
+#define TUNEWERK_APP_ESCAPED_TEXT_H_
+
+#include <string>
+#include <string_view>
+
+namespace tunewerk {
+
+// `text` made safe to show on a terminal inside a message: printable ASCII
+// and well-formed UTF-8 letters stay, a backslash doubles, and every other
+// byte (controls, DEL, C1 controls, broken UTF-8) becomes \xHH.
+std::string EscapeForMessage(std::string_view text);
+
+// The same for a whole message line that may hold a file name from the
+// command line, except that a backslash stays as it is (c:\user.sdx).
+std::string EscapeControls(std::string_view text);
+
+}  // namespace tunewerk
+
+#endif  // TUNEWERK_APP_ESCAPED_TEXT_H_
