@@ -25,7 +25,7 @@
 
 #include "app/replacement.h"
 #include "app/run.h"
-#include "app/screen.h"
+#include "model/screen.h"
 #include "platform/memory_drive.h"
 #include "platform/transcript.h"
 

@@ -1,7 +1,7 @@
 #ifndef TUNEWERK_APP_DIALOGUE_H_
 #define TUNEWERK_APP_DIALOGUE_H_
 
-#include "app/console.h"
+#include "console/console.h"
 #include "model/channel_tables.h"
 
 namespace tunewerk {

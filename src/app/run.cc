@@ -3,12 +3,12 @@
 #include <memory>
 #include <new>
 
-#include "app/console.h"
 #include "app/dialogue.h"
-#include "app/file_error_state.h"
-#include "app/files.h"
 #include "app/replacement.h"
+#include "console/console.h"
 #include "drc/receiver_file.h"
+#include "io/file_error_state.h"
+#include "io/files.h"
 #include "model/channel_tables.h"
 #include "order/order_programmes.h"
 #include "report/listing.h"

@@ -1,7 +1,7 @@
 #ifndef TUNEWERK_ORDER_ORDER_PROGRAMMES_H_
 #define TUNEWERK_ORDER_ORDER_PROGRAMMES_H_
 
-#include "app/console.h"
+#include "console/console.h"
 #include "model/channel_tables.h"
 
 namespace tunewerk {

@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "app/screen.h"
+#include "model/screen.h"
 
 namespace tunewerk {
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/screen.h"
+#include "model/screen.h"
 #include "platform/terminal.h"
 
 namespace tunewerk {

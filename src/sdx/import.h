@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <string_view>
 
-#include "app/console.h"
-#include "app/files.h"
+#include "console/console.h"
+#include "io/files.h"
 #include "model/bounded_string.h"
 #include "model/channel_tables.h"
 

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "app/console.h"
-#include "app/files.h"
+#include "console/console.h"
+#include "io/files.h"
 #include "model/bounded_string.h"
 
 namespace tunewerk {

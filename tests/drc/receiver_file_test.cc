@@ -8,8 +8,8 @@
 #include <span>
 #include <string>
 
-#include "app/file_error_state.h"
-#include "app/files.h"
+#include "io/file_error_state.h"
+#include "io/files.h"
 #include "model/channel_tables.h"
 #include "platform/memory_drive.h"
 #include "support/param_name.h"

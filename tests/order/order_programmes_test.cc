@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/console.h"
-#include "app/file_error_state.h"
+#include "console/console.h"
+#include "io/file_error_state.h"
 #include "model/channel_tables.h"
 #include "platform/transcript.h"
 #include "support/param_name.h"

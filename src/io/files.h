@@ -1,5 +1,5 @@
-#ifndef TUNEWERK_APP_FILES_H_
-#define TUNEWERK_APP_FILES_H_
+#ifndef TUNEWERK_IO_FILES_H_
+#define TUNEWERK_IO_FILES_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/file_error_state.h"
+#include "io/file_error_state.h"
 #include "model/text_bytes.h"
 #include "platform/drive.h"
 
@@ -122,4 +122,4 @@ class OutputFile {
 
 }  // namespace tunewerk
 
-#endif  // TUNEWERK_APP_FILES_H_
+#endif  // TUNEWERK_IO_FILES_H_

@@ -1,11 +1,11 @@
-#include "app/files.h"
+#include "io/files.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
 
-#include "app/console.h"
+#include "console/console.h"
 #include "platform/memory_drive.h"
 #include "platform/transcript.h"
 #include "support/param_name.h"
