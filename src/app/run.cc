@@ -142,12 +142,17 @@ int RunLocked(Drive& drive, Terminal& terminal, std::string* stderrText,
   ReadSettings(run->settings, tables);
   console.WriteLine("INI ok. Now processing SDX-data:");
 
-  ImportChannels(run->sdx, console, tables);
+  RecordEcho echo(console);
+  ImportChannels(run->sdx, echo, tables);
   bool listCut = ImportLeftContentUnread(run->sdx, tables);
   console.MoveCursor(1, kImportDoneRow);
   console.WriteLine("...complete.");
 
-  if (tables.options.sortBySatellite) OrderProgrammes(console, tables);
+  if (tables.options.sortBySatellite) {
+    console.WriteLine("sorting ");
+    OrderProgrammes(tables);
+    console.WriteLine("... complete");
+  }
 
   console.WriteLine("generating files ");
   GenerateFiles(*run);

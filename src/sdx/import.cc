@@ -155,7 +155,7 @@ bool TablesFull(const ChannelTables& tables) {
 
 }  // namespace
 
-void ImportChannels(InputFile& sdx, Console& console, ChannelTables& tables) {
+void ImportChannels(InputFile& sdx, RecordSink& records, ChannelTables& tables) {
   tables.transponderCount = 0;
   tables.programmeCount = 0;
   tables.tvProgrammeCount = 0;
@@ -168,7 +168,7 @@ void ImportChannels(InputFile& sdx, Console& console, ChannelTables& tables) {
   SdxLineEnds lineEnds;
   do {
     ReadSdxRecord(sdx, lineEnds, &record);
-    EchoRecord(console, record);
+    records.Take(record.view());
     // Most records of a long list fail on the stream type; the rules have no
     // side effects, so the other fields are taken only when it passes.
     if (StreamTypeOf(record) != kVideoStreamType) continue;

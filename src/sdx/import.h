@@ -4,7 +4,6 @@
 #include <cstddef>
 #include <string_view>
 
-#include "console/console.h"
 #include "io/files.h"
 #include "model/bounded_string.h"
 #include "model/channel_tables.h"
@@ -13,10 +12,20 @@ namespace tunewerk {
 
 constexpr char kSdxFileName[] = "user.sdx";
 
+// Handed each record of the list as it is read, accepted or not, so that the
+// run can show it. One call per record: it sits on the import's hot path.
+class RecordSink {
+ public:
+  virtual void Take(std::string_view record) = 0;
+
+ protected:
+  ~RecordSink() = default;
+};
+
 // Resets the transponder and programme tables and their counters, opens the
-// SDX list and reads it record by record (each shown on the console) until its
+// SDX list and reads it record by record (each handed to `records`) until its
 // end, 999 transponders or 2999 programmes. The file stays open.
-void ImportChannels(InputFile& sdx, Console& console, ChannelTables& tables);
+void ImportChannels(InputFile& sdx, RecordSink& records, ChannelTables& tables);
 
 // True when the import stopped at 999 transponders or 2999 programmes while
 // a line with content (a byte other than CR and LF before the end or a byte

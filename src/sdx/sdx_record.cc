@@ -9,9 +9,6 @@ namespace tunewerk {
 
 namespace {
 
-constexpr int kEchoColumn = 1;
-constexpr int kEchoRow = 12;
-
 // Record positions (1-based) and lengths of the fields.
 struct FieldSpan {
   std::size_t position;
@@ -151,11 +148,6 @@ void ReadSdxRecord(InputFile& file, SdxLineEnds& lineEnds, SdxRecord* record) {
     record->bytes[0] = static_cast<char>(file.ReadTextByte());
     record->length = 1;
   }
-}
-
-void EchoRecord(Console& console, const SdxRecord& record) {
-  console.MoveCursor(kEchoColumn, kEchoRow);
-  console.WriteText(record.view());
 }
 
 std::string_view StreamTypeOf(const SdxRecord& record) {

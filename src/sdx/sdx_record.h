@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <string_view>
 
-#include "console/console.h"
 #include "io/files.h"
 #include "model/bounded_string.h"
 
@@ -61,10 +60,6 @@ void ReadSdxRecord(InputFile& file, SdxLineEnds& lineEnds, SdxRecord* record);
 inline bool SdxAtEnd(InputFile& file) {
   return file.AtTextEnd();
 }
-
-// Shows the record as read from column 1, row 12; its LF and CR move the
-// cursor, so later records show on row 13.
-void EchoRecord(Console& console, const SdxRecord& record);
 
 // Takes the fields from their record positions. REQUIRES: `record` outlives
 // the text fields of *fields.

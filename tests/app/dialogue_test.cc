@@ -167,5 +167,20 @@ TEST(DialogueTest, BannerTakesTheMagentaBackgroundOnlyOnItsOwnCharacters) {
   EXPECT_EQ(screen.cursorColumn(), 1);
 }
 
+TEST(RecordEchoTest, ShowsFirstRecordOnRow12AndLaterOnesFromRow13) {
+  FileErrorState state;
+  MemoryTerminal terminal("");
+  Console console(terminal, state);
+  RecordEcho echo(console);
+  echo.Take("first record\r");
+  echo.Take("\n" + std::string(85, 'x') + "\r");
+  echo.Take("\nshort\r");
+  std::string expected =
+      std::string(11, '\n') + "first record\n" + "short" + std::string(75, 'x') + "\n" + "xxxxx\n";
+  EXPECT_EQ(RenderTranscript(console.screen()), expected);
+  EXPECT_EQ(console.screen().cursorColumn(), 1);
+  EXPECT_EQ(console.screen().cursorRow(), 13);
+}
+
 }  // namespace
 }  // namespace tunewerk
