@@ -26,8 +26,9 @@
 #include "app/replacement.h"
 #include "app/run.h"
 #include "model/screen.h"
-#include "platform/memory_drive.h"
 #include "platform/transcript.h"
+#include "support/memory_drive.h"
+#include "support/memory_terminal.h"
 
 namespace {
 

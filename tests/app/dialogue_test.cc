@@ -5,8 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/memory_drive.h"
 #include "platform/transcript.h"
+#include "support/memory_drive.h"
+#include "support/memory_terminal.h"
 #include "support/param_name.h"
 
 namespace tunewerk {

@@ -11,7 +11,7 @@
 #include "io/file_error_state.h"
 #include "io/files.h"
 #include "model/channel_tables.h"
-#include "platform/memory_drive.h"
+#include "support/memory_drive.h"
 #include "support/param_name.h"
 #include "support/written_file.h"
 

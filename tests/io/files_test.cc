@@ -6,8 +6,8 @@
 #include <string>
 
 #include "console/console.h"
-#include "platform/memory_drive.h"
-#include "platform/transcript.h"
+#include "support/memory_drive.h"
+#include "support/memory_terminal.h"
 #include "support/param_name.h"
 
 namespace tunewerk {

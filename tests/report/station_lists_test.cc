@@ -6,7 +6,7 @@
 
 #include "io/file_error_state.h"
 #include "io/files.h"
-#include "platform/memory_drive.h"
+#include "support/memory_drive.h"
 #include "support/param_name.h"
 #include "support/written_file.h"
 

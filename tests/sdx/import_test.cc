@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "app/run.h"
-#include "platform/memory_drive.h"
-#include "platform/transcript.h"
 #include "sdx/sdx_lines.h"
+#include "support/memory_drive.h"
+#include "support/memory_terminal.h"
 #include "support/param_name.h"
 
 namespace tunewerk {

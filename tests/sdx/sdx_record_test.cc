@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/memory_drive.h"
+#include "support/memory_drive.h"
 #include "support/param_name.h"
 
 namespace tunewerk {

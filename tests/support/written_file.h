@@ -8,7 +8,7 @@
 
 #include "io/file_error_state.h"
 #include "io/files.h"
-#include "platform/memory_drive.h"
+#include "support/memory_drive.h"
 
 namespace tunewerk {
 
