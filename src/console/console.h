@@ -43,7 +43,7 @@ class Console {
 
  private:
   void Echo(std::uint8_t byte, std::string* answer, std::size_t limit);
-  void Refresh(bool force);
+  void Refresh(Redraw when);
   void TakeTerminalFailure();
 
   Terminal& terminal_;

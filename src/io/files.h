@@ -91,8 +91,6 @@ class OutputFile {
   void WriteLine(std::string_view text);
   void Close();
 
-  // True when Create has happened and the temporary may be renamed.
-  bool created() const { return created_; }
   // Whether the temporary could replace the real file; a failure enters the
   // error state.
   void CheckReplaceable();

@@ -30,7 +30,7 @@ class TranscriptTerminal : public Terminal {
   std::uint8_t StartAttribute() const override { return 0x07; }
   int ReadInputByte() override;
   bool EndOfInputCancels() const override { return interactive_; }
-  void Refresh(const Screen&, bool) override {}
+  void Refresh(const Screen&, Redraw) override {}
   void Finish(const Screen& screen) override;
 
  private:

@@ -1,11 +1,9 @@
 #ifndef TUNEWERK_SDX_IMPORT_H_
 #define TUNEWERK_SDX_IMPORT_H_
 
-#include <cstddef>
 #include <string_view>
 
 #include "io/files.h"
-#include "model/bounded_string.h"
 #include "model/channel_tables.h"
 
 namespace tunewerk {
@@ -31,16 +29,6 @@ void ImportChannels(InputFile& sdx, RecordSink& records, ChannelTables& tables);
 // a line with content (a byte other than CR and LF before the end or a byte
 // 26) was still unread. Reads on through the list as far as it must.
 bool ImportLeftContentUnread(InputFile& sdx, const ChannelTables& tables);
-
-// A copy of `text` with "A".."Z" in lower case; every other byte unchanged.
-template <std::size_t N>
-BoundedString<N> LowerCaseStr(const BoundedString<N>& text) {
-  BoundedString<N> lower = text;
-  for (std::size_t i = 0; i < lower.length; ++i) {
-    if (lower.bytes[i] >= 'A' && lower.bytes[i] <= 'Z') lower.bytes[i] += 'a' - 'A';
-  }
-  return lower;
-}
 
 }  // namespace tunewerk
 

@@ -112,8 +112,8 @@ class RecordingTerminal : public MemoryTerminal {
   std::vector<Shown> atAnswerStart;
   Shown last{false, ""};
 
-  void Refresh(const Screen& screen, bool force) override {
-    last = {force, RenderTranscript(screen)};
+  void Refresh(const Screen& screen, Redraw when) override {
+    last = {when == Redraw::kNow, RenderTranscript(screen)};
   }
   int ReadInputByte() override {
     if (answerStarts_) atAnswerStart.push_back(last);

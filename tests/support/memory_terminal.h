@@ -30,7 +30,7 @@ class MemoryTerminal : public Terminal {
     return kInputFailed;
   }
   bool EndOfInputCancels() const override { return interactive; }
-  void Refresh(const Screen&, bool) override {}
+  void Refresh(const Screen&, Redraw) override {}
   void Finish(const Screen& screen) override {
     transcript = RenderTranscript(screen);
     if (outputFails) Fail("cannot write to standard output: No space left on device");
