@@ -25,9 +25,10 @@
 
 #include "app/replacement.h"
 #include "app/run.h"
-#include "app/screen.h"
-#include "platform/memory_drive.h"
+#include "model/screen.h"
 #include "platform/transcript.h"
+#include "support/memory_drive.h"
+#include "support/memory_terminal.h"
 
 namespace {
 

@@ -2,11 +2,11 @@
 
 #include <string>
 
-#include "app/console.h"
-#include "app/file_error_state.h"
-#include "app/screen.h"
-#include "platform/transcript.h"
-#include "sdx/sdx_record.h"
+#include "app/dialogue.h"
+#include "console/console.h"
+#include "io/file_error_state.h"
+#include "model/screen.h"
+#include "support/memory_terminal.h"
 
 namespace tunewerk {
 namespace {
@@ -47,9 +47,10 @@ void BM_EchoRecord(benchmark::State& state) {
   FileErrorState errors;
   MemoryTerminal terminal("");
   Console console(terminal, errors);
+  RecordEcho echo(console);
   const std::string record = ListRecord('y');
   for (auto _ : state) {
-    EchoRecord(console, record);
+    echo.Take(record);
     benchmark::DoNotOptimize(console.screen().changes());
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * record.size()));

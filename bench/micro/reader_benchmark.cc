@@ -3,10 +3,10 @@
 #include <memory>
 #include <string>
 
-#include "app/file_error_state.h"
-#include "app/files.h"
-#include "platform/memory_drive.h"
+#include "io/file_error_state.h"
+#include "io/files.h"
 #include "sdx/sdx_record.h"
+#include "support/memory_drive.h"
 
 namespace tunewerk {
 namespace {

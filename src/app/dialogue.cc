@@ -10,6 +10,8 @@ constexpr std::uint8_t kBlack = 0;
 constexpr std::uint8_t kLightGrey = 7;
 constexpr std::uint8_t kLightMagenta = 13;  // the background keeps bits 0-2: magenta
 constexpr std::size_t kAnswerLimit = 20;
+constexpr int kEchoColumn = 1;
+constexpr int kEchoRow = 12;
 
 // A given answer is `yes` or empty; without `given` the user types it.
 std::string Ask(Console& console, const char* prompt, const GivenAnswers* given, bool option,
@@ -43,6 +45,11 @@ void AskQuestions(Console& console, RunOptions& options, const GivenAnswers* giv
       Ask(console, "Sort alphabetically by satellite (n=no)? ", given, set.unsorted, "n") != "n";
   options.includeFeeds =
       Ask(console, "Include feeds & test cards (y=yes)? ", given, set.feeds, "y") == "y";
+}
+
+void RecordEcho::Take(std::string_view record) {
+  console_.MoveCursor(kEchoColumn, kEchoRow);
+  console_.WriteText(record);
 }
 
 }  // namespace tunewerk

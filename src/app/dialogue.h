@@ -1,8 +1,9 @@
 #ifndef TUNEWERK_APP_DIALOGUE_H_
 #define TUNEWERK_APP_DIALOGUE_H_
 
-#include "app/console.h"
+#include "console/console.h"
 #include "model/channel_tables.h"
+#include "sdx/import.h"
 
 namespace tunewerk {
 
@@ -23,6 +24,17 @@ struct GivenAnswers {
 // With `given`, nothing is read: each answer is shown after its prompt as if
 // it had been typed.
 void AskQuestions(Console& console, RunOptions& options, const GivenAnswers* given = nullptr);
+
+// Shows each record of the list as read from column 1, row 12; its LF and CR
+// move the cursor, so later records show on row 13.
+class RecordEcho final : public RecordSink {
+ public:
+  explicit RecordEcho(Console& console) : console_(console) {}
+  void Take(std::string_view record) override;
+
+ private:
+  Console& console_;
+};
 
 }  // namespace tunewerk
 

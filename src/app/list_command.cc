@@ -3,9 +3,9 @@
 #include <memory>
 #include <span>
 
-#include "app/file_error_state.h"
-#include "app/files.h"
 #include "drc/receiver_file.h"
+#include "io/file_error_state.h"
+#include "io/files.h"
 #include "model/channel_tables.h"
 #include "report/listing.h"
 

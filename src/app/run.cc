@@ -3,12 +3,12 @@
 #include <memory>
 #include <new>
 
-#include "app/console.h"
 #include "app/dialogue.h"
-#include "app/file_error_state.h"
-#include "app/files.h"
 #include "app/replacement.h"
+#include "console/console.h"
 #include "drc/receiver_file.h"
+#include "io/file_error_state.h"
+#include "io/files.h"
 #include "model/channel_tables.h"
 #include "order/order_programmes.h"
 #include "report/listing.h"
@@ -142,12 +142,17 @@ int RunLocked(Drive& drive, Terminal& terminal, std::string* stderrText,
   ReadSettings(run->settings, tables);
   console.WriteLine("INI ok. Now processing SDX-data:");
 
-  ImportChannels(run->sdx, console, tables);
+  RecordEcho echo(console);
+  ImportChannels(run->sdx, echo, tables);
   bool listCut = ImportLeftContentUnread(run->sdx, tables);
   console.MoveCursor(1, kImportDoneRow);
   console.WriteLine("...complete.");
 
-  if (tables.options.sortBySatellite) OrderProgrammes(console, tables);
+  if (tables.options.sortBySatellite) {
+    console.WriteLine("sorting ");
+    OrderProgrammes(tables);
+    console.WriteLine("... complete");
+  }
 
   console.WriteLine("generating files ");
   GenerateFiles(*run);

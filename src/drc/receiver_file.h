@@ -6,7 +6,7 @@
 #include <span>
 #include <string>
 
-#include "app/files.h"
+#include "io/files.h"
 #include "model/channel_tables.h"
 #include "model/receiver_limits.h"
 

@@ -13,8 +13,6 @@ namespace tunewerk {
 template <std::size_t N>
 struct BoundedString {
   static_assert(N <= 255, "length is held in one byte");
-  static constexpr std::size_t kMaxLength = N;
-
   std::uint8_t length = 0;
   char bytes[N] = {};
 
@@ -46,13 +44,6 @@ inline int CompareBytes(std::string_view a, std::string_view b) {
   int c = common == 0 ? 0 : std::memcmp(a.data(), b.data(), common);  // memcmp is unsigned
   if (c != 0) return c;
   return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
-}
-
-// The bytes of `text` from 1-based `position`, at most `count` of them; only
-// the bytes that exist (empty when the position lies past the end).
-inline std::string_view Substring(std::string_view text, std::size_t position, std::size_t count) {
-  if (position < 1 || position > text.size()) return {};
-  return text.substr(position - 1, count);
 }
 
 }  // namespace tunewerk

@@ -68,8 +68,7 @@ void ApplyPermutation(ProgrammeEntry* programmes, Permutation& order, int count)
 
 }  // namespace
 
-void OrderProgrammes(Console& console, ChannelTables& tables) {
-  console.WriteLine("sorting ");
+void OrderProgrammes(ChannelTables& tables) {
   int count = std::min<int>(tables.programmeCount, kProgrammeSlots);
   Permutation order;
   for (int p = 1; p <= count; ++p) order[p] = static_cast<std::uint16_t>(p);
@@ -78,7 +77,6 @@ void OrderProgrammes(Console& console, ChannelTables& tables) {
   std::sort(first, last, PositionLess{tables.programmes});
   SortGroupsByName(tables.programmes, first, last);
   ApplyPermutation(tables.programmes, order, count);
-  console.WriteLine("... complete");
 }
 
 }  // namespace tunewerk

@@ -6,9 +6,13 @@
 #include <string>
 #include <utility>
 
-#include "app/screen.h"
+#include "model/screen.h"
 
 namespace tunewerk {
+
+// Whether a refresh must reach the terminal now (before an answer is read,
+// after it is echoed) or may wait for the next due redraw.
+enum class Redraw { kWhenDue, kNow };
 
 // Where the screen is shown and answers are typed: a live terminal or
 // console, a transcript written at exit, or an in-memory double.
@@ -29,8 +33,8 @@ class Terminal {
   // (Ctrl-D on a terminal) rather than that prepared answers ran out.
   virtual bool EndOfInputCancels() const { return false; }
 
-  // Shows the screen. Unless `force`, a backend may skip it to keep pace.
-  virtual void Refresh(const Screen& screen, bool force) = 0;
+  // Shows the screen. Unless Redraw::kNow, a backend may skip it to keep pace.
+  virtual void Refresh(const Screen& screen, Redraw when) = 0;
 
   // Called once at exit: the last picture, then the terminal as it was.
   virtual void Finish(const Screen& screen) = 0;
@@ -54,7 +58,8 @@ class Terminal {
 // said "too soon" the next calls are declined without asking it again.
 class RedrawPacer {
  public:
-  bool Due(const Screen& screen, bool force) {
+  bool Due(const Screen& screen, Redraw when) {
+    bool force = when == Redraw::kNow;
     if (!force && screen.changes() == drawnChanges_) return false;
     if (!force && callsBeforeClock_ > 0) {
       --callsBeforeClock_;

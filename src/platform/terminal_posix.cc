@@ -195,10 +195,10 @@ class LiveTerminal : public Terminal {
     return byte;
   }
 
-  void Refresh(const Screen& screen, bool force) override {
+  void Refresh(const Screen& screen, Redraw when) override {
     screen_ = &screen;
     bool signalled = TakeSignals();
-    if (pacer_.Due(screen, force || signalled)) Draw(screen);
+    if (pacer_.Due(screen, signalled ? Redraw::kNow : when)) Draw(screen);
   }
 
   void Finish(const Screen& screen) override {

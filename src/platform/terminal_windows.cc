@@ -55,8 +55,8 @@ class ConsoleTerminal : public Terminal {
 
   int ReadInputByte() override { return inputIsConsole_ ? ReadKey() : ReadByte(); }
 
-  void Refresh(const Screen& screen, bool force) override {
-    if (pacer_.Due(screen, force)) Draw(screen);
+  void Refresh(const Screen& screen, Redraw when) override {
+    if (pacer_.Due(screen, when)) Draw(screen);
   }
 
   // The console keeps the colours it had: cells carry their own attributes

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/screen.h"
+#include "model/screen.h"
 #include "platform/terminal.h"
 
 namespace tunewerk {
@@ -30,7 +30,7 @@ class TranscriptTerminal : public Terminal {
   std::uint8_t StartAttribute() const override { return 0x07; }
   int ReadInputByte() override;
   bool EndOfInputCancels() const override { return interactive_; }
-  void Refresh(const Screen&, bool) override {}
+  void Refresh(const Screen&, Redraw) override {}
   void Finish(const Screen& screen) override;
 
  private:
@@ -38,42 +38,6 @@ class TranscriptTerminal : public Terminal {
   std::uint8_t input_[4096];
   std::size_t inputPosition_ = 0;
   std::size_t inputLength_ = 0;
-};
-
-// A terminal in memory: answers from a string, the transcript kept at Finish.
-// The flags stand for a terminal at the keyboard and for failing streams.
-class MemoryTerminal : public Terminal {
- public:
-  explicit MemoryTerminal(std::string input, int width = kTranscriptWidth,
-                          int height = kTranscriptHeight)
-      : input_(std::move(input)), width_(width), height_(height) {}
-
-  int Width() const override { return width_; }
-  int Height() const override { return height_; }
-  std::uint8_t StartAttribute() const override { return 0x07; }
-  int ReadInputByte() override {
-    if (position_ < input_.size()) return static_cast<unsigned char>(input_[position_++]);
-    if (!inputFailsAtEnd) return kEndOfInput;
-    Fail("cannot read standard input: Input/output error");
-    return kInputFailed;
-  }
-  bool EndOfInputCancels() const override { return interactive; }
-  void Refresh(const Screen&, bool) override {}
-  void Finish(const Screen& screen) override {
-    transcript = RenderTranscript(screen);
-    if (outputFails) Fail("cannot write to standard output: No space left on device");
-  }
-
-  std::string transcript;
-  bool interactive = false;
-  bool inputFailsAtEnd = false;
-  bool outputFails = false;
-
- private:
-  std::string input_;
-  std::size_t position_ = 0;
-  int width_;
-  int height_;
 };
 
 }  // namespace tunewerk

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "app/files.h"
+#include "io/files.h"
 #include "model/channel_tables.h"
 
 namespace tunewerk {

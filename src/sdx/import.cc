@@ -1,5 +1,6 @@
 #include "sdx/import.h"
 
+#include <cstddef>
 #include <cstdint>
 
 #include "model/receiver_limits.h"
@@ -29,6 +30,16 @@ struct ImportState {
   std::uint16_t prevVideoPid = 0;  // 0 after a radio record
 };
 
+// A copy of `text` with "A".."Z" in lower case; every other byte unchanged.
+template <std::size_t N>
+BoundedString<N> LowerCaseStr(const BoundedString<N>& text) {
+  BoundedString<N> lower = text;
+  for (std::size_t i = 0; i < lower.length; ++i) {
+    if (lower.bytes[i] >= 'A' && lower.bytes[i] <= 'Z') lower.bytes[i] += 'a' - 'A';
+  }
+  return lower;
+}
+
 // "feed", "test" or "card" anywhere in the name, in any letter case.
 bool HasFeedName(const SdxFields& fields) {
   BoundedString<kProgrammeNameLength> lower = LowerCaseStr(fields.programmeName);
@@ -47,7 +58,6 @@ bool IsExcludedProvider(const ExcludeList& list, std::string_view provider) {
 
 bool IsAccepted(const SdxFields& fields, bool feedName, const ChannelTables& tables) {
   const RunOptions& options = tables.options;
-  if (fields.streamType != kVideoStreamType) return false;
   if (feedName && !options.includeFeeds) return false;
   if (fields.caField != kFreeCaField && !options.includeScrambled) return false;
   if (!fields.audioPidOk) return false;
@@ -155,7 +165,7 @@ bool TablesFull(const ChannelTables& tables) {
 
 }  // namespace
 
-void ImportChannels(InputFile& sdx, Console& console, ChannelTables& tables) {
+void ImportChannels(InputFile& sdx, RecordSink& records, ChannelTables& tables) {
   tables.transponderCount = 0;
   tables.programmeCount = 0;
   tables.tvProgrammeCount = 0;
@@ -168,7 +178,7 @@ void ImportChannels(InputFile& sdx, Console& console, ChannelTables& tables) {
   SdxLineEnds lineEnds;
   do {
     std::string_view bytes = ReadSdxRecord(sdx, lineEnds, &record);
-    EchoRecord(console, bytes);
+    records.Take(bytes);
     // Most records of a long list fail on the stream type; the rules have no
     // side effects, so the other fields are taken only when it passes.
     if (StreamTypeOf(bytes) != kVideoStreamType) continue;

@@ -1,37 +1,34 @@
 #ifndef TUNEWERK_SDX_IMPORT_H_
 #define TUNEWERK_SDX_IMPORT_H_
 
-#include <cstddef>
 #include <string_view>
 
-#include "app/console.h"
-#include "app/files.h"
-#include "model/bounded_string.h"
+#include "io/files.h"
 #include "model/channel_tables.h"
 
 namespace tunewerk {
 
 constexpr char kSdxFileName[] = "user.sdx";
 
+// Handed each record of the list as it is read, accepted or not, so that the
+// run can show it. One call per record: it sits on the import's hot path.
+class RecordSink {
+ public:
+  virtual void Take(std::string_view record) = 0;
+
+ protected:
+  ~RecordSink() = default;
+};
+
 // Resets the transponder and programme tables and their counters, opens the
-// SDX list and reads it record by record (each shown on the console) until its
+// SDX list and reads it record by record (each handed to `records`) until its
 // end, 999 transponders or 2999 programmes. The file stays open.
-void ImportChannels(InputFile& sdx, Console& console, ChannelTables& tables);
+void ImportChannels(InputFile& sdx, RecordSink& records, ChannelTables& tables);
 
 // True when the import stopped at 999 transponders or 2999 programmes while
 // a line with content (a byte other than CR and LF before the end or a byte
 // 26) was still unread. Reads on through the list as far as it must.
 bool ImportLeftContentUnread(InputFile& sdx, const ChannelTables& tables);
-
-// A copy of `text` with "A".."Z" in lower case; every other byte unchanged.
-template <std::size_t N>
-BoundedString<N> LowerCaseStr(const BoundedString<N>& text) {
-  BoundedString<N> lower = text;
-  for (std::size_t i = 0; i < lower.length; ++i) {
-    if (lower.bytes[i] >= 'A' && lower.bytes[i] <= 'Z') lower.bytes[i] += 'a' - 'A';
-  }
-  return lower;
-}
 
 }  // namespace tunewerk
 

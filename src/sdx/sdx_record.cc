@@ -9,9 +9,6 @@ namespace tunewerk {
 
 namespace {
 
-constexpr int kEchoColumn = 1;
-constexpr int kEchoRow = 12;
-
 // Record positions (1-based) and lengths of the fields.
 struct FieldSpan {
   std::size_t position;
@@ -178,11 +175,6 @@ std::string_view ReadSdxRecord(InputFile& file, SdxLineEnds& lineEnds, SdxRecord
   }
   AssembleRecord(file, lineEnds, record);
   return record->view();
-}
-
-void EchoRecord(Console& console, std::string_view record) {
-  console.MoveCursor(kEchoColumn, kEchoRow);
-  console.WriteText(record);
 }
 
 std::string_view StreamTypeOf(std::string_view record) {

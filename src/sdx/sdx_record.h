@@ -5,8 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "app/console.h"
-#include "app/files.h"
+#include "io/files.h"
 #include "model/bounded_string.h"
 
 namespace tunewerk {
@@ -63,10 +62,6 @@ std::string_view ReadSdxRecord(InputFile& file, SdxLineEnds& lineEnds, SdxRecord
 inline bool SdxAtEnd(InputFile& file) {
   return file.AtTextEnd();
 }
-
-// Shows the record as read from column 1, row 12; its LF and CR move the
-// cursor, so later records show on row 13.
-void EchoRecord(Console& console, std::string_view record);
 
 // Takes the fields from their record positions. REQUIRES: `record` outlives
 // the text fields of *fields.

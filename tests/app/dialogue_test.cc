@@ -5,8 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/memory_drive.h"
 #include "platform/transcript.h"
+#include "support/memory_drive.h"
+#include "support/memory_terminal.h"
 #include "support/param_name.h"
 
 namespace tunewerk {
@@ -111,8 +112,8 @@ class RecordingTerminal : public MemoryTerminal {
   std::vector<Shown> atAnswerStart;
   Shown last{false, ""};
 
-  void Refresh(const Screen& screen, bool force) override {
-    last = {force, RenderTranscript(screen)};
+  void Refresh(const Screen& screen, Redraw when) override {
+    last = {when == Redraw::kNow, RenderTranscript(screen)};
   }
   int ReadInputByte() override {
     if (answerStarts_) atAnswerStart.push_back(last);
@@ -165,6 +166,21 @@ TEST(DialogueTest, BannerTakesTheMagentaBackgroundOnlyOnItsOwnCharacters) {
   EXPECT_EQ(screen.attribute(), 0x07);
   EXPECT_EQ(screen.cursorRow(), 5);
   EXPECT_EQ(screen.cursorColumn(), 1);
+}
+
+TEST(RecordEchoTest, ShowsFirstRecordOnRow12AndLaterOnesFromRow13) {
+  FileErrorState state;
+  MemoryTerminal terminal("");
+  Console console(terminal, state);
+  RecordEcho echo(console);
+  echo.Take("first record\r");
+  echo.Take("\n" + std::string(85, 'x') + "\r");
+  echo.Take("\nshort\r");
+  std::string expected =
+      std::string(11, '\n') + "first record\n" + "short" + std::string(75, 'x') + "\n" + "xxxxx\n";
+  EXPECT_EQ(RenderTranscript(console.screen()), expected);
+  EXPECT_EQ(console.screen().cursorColumn(), 1);
+  EXPECT_EQ(console.screen().cursorRow(), 13);
 }
 
 }  // namespace

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "app/run.h"
-#include "platform/memory_drive.h"
-#include "platform/transcript.h"
 #include "sdx/sdx_lines.h"
+#include "support/memory_drive.h"
+#include "support/memory_terminal.h"
 
 namespace tunewerk {
 namespace {

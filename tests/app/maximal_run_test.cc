@@ -7,10 +7,10 @@
 #include "app/list_command.h"
 #include "app/run.h"
 #include "drc/receiver_file.h"
-#include "platform/memory_drive.h"
-#include "platform/transcript.h"
 #include "sdx/sdx_lines.h"
 #include "support/listing_lines.h"
+#include "support/memory_drive.h"
+#include "support/memory_terminal.h"
 
 namespace tunewerk {
 namespace {

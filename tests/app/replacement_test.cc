@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "app/run.h"
-#include "platform/memory_drive.h"
-#include "platform/transcript.h"
+#include "support/memory_drive.h"
+#include "support/memory_terminal.h"
 
 namespace tunewerk {
 namespace {

@@ -5,9 +5,9 @@
 #include <map>
 #include <string>
 
-#include "platform/memory_drive.h"
-#include "platform/transcript.h"
 #include "sdx/sdx_lines.h"
+#include "support/memory_drive.h"
+#include "support/memory_terminal.h"
 
 namespace tunewerk {
 namespace {

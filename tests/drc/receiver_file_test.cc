@@ -8,10 +8,10 @@
 #include <span>
 #include <string>
 
-#include "app/file_error_state.h"
-#include "app/files.h"
+#include "io/file_error_state.h"
+#include "io/files.h"
 #include "model/channel_tables.h"
-#include "platform/memory_drive.h"
+#include "support/memory_drive.h"
 #include "support/param_name.h"
 #include "support/written_file.h"
 

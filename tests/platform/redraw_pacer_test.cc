@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/screen.h"
+#include "model/screen.h"
 #include "platform/terminal.h"
 
 namespace tunewerk {
@@ -24,7 +24,8 @@ TEST(RedrawPacerTest, ForcedAlwaysUnchangedNeverFirstChangeAtOnce) {
   int i = 0;
   for (const Step& step : steps) {
     if (step.change) screen.Put("x");
-    EXPECT_EQ(pacer.Due(screen, step.force), step.due) << "step " << i++;
+    EXPECT_EQ(pacer.Due(screen, step.force ? Redraw::kNow : Redraw::kWhenDue), step.due)
+        << "step " << i++;
   }
 }
 
@@ -33,14 +34,14 @@ TEST(RedrawPacerTest, ForcedRedrawAfterManyDeclinedCalls) {
   Screen screen(10, 3, 0x07);
   RedrawPacer pacer;
   screen.Put("a");
-  ASSERT_TRUE(pacer.Due(screen, false));
+  ASSERT_TRUE(pacer.Due(screen, Redraw::kWhenDue));
   for (int i = 0; i < 200; ++i) {
     screen.Put("b");
-    pacer.Due(screen, false);
+    pacer.Due(screen, Redraw::kWhenDue);
   }
   screen.Put("c");
-  EXPECT_TRUE(pacer.Due(screen, true));
-  EXPECT_FALSE(pacer.Due(screen, false));
+  EXPECT_TRUE(pacer.Due(screen, Redraw::kNow));
+  EXPECT_FALSE(pacer.Due(screen, Redraw::kWhenDue));
 }
 
 }  // namespace

@@ -11,17 +11,17 @@ namespace {
 TEST(RedrawPacerTest, DrawsWhenForcedOrAfterAPauseWithAChange) {
   Screen screen(10, 2, 0x07);
   RedrawPacer pacer;
-  EXPECT_TRUE(pacer.Due(screen, false)) << "the first picture";
-  EXPECT_FALSE(pacer.Due(screen, false)) << "nothing changed";
+  EXPECT_TRUE(pacer.Due(screen, Redraw::kWhenDue)) << "the first picture";
+  EXPECT_FALSE(pacer.Due(screen, Redraw::kWhenDue)) << "nothing changed";
   screen.Put("a");
-  EXPECT_FALSE(pacer.Due(screen, false)) << "changed, but within 40 ms";
-  EXPECT_TRUE(pacer.Due(screen, true)) << "forced";
-  EXPECT_TRUE(pacer.Due(screen, true)) << "forced, nothing changed";
+  EXPECT_FALSE(pacer.Due(screen, Redraw::kWhenDue)) << "changed, but within 40 ms";
+  EXPECT_TRUE(pacer.Due(screen, Redraw::kNow)) << "forced";
+  EXPECT_TRUE(pacer.Due(screen, Redraw::kNow)) << "forced, nothing changed";
   screen.Put("b");
   std::this_thread::sleep_for(std::chrono::milliseconds(45));
-  EXPECT_TRUE(pacer.Due(screen, false)) << "changed, 45 ms later";
+  EXPECT_TRUE(pacer.Due(screen, Redraw::kWhenDue)) << "changed, 45 ms later";
   std::this_thread::sleep_for(std::chrono::milliseconds(45));
-  EXPECT_FALSE(pacer.Due(screen, false)) << "45 ms later, unchanged";
+  EXPECT_FALSE(pacer.Due(screen, Redraw::kWhenDue)) << "45 ms later, unchanged";
 }
 
 }  // namespace

@@ -5,9 +5,9 @@
 #include <functional>
 #include <string>
 
-#include "app/file_error_state.h"
-#include "app/files.h"
-#include "platform/memory_drive.h"
+#include "io/file_error_state.h"
+#include "io/files.h"
+#include "support/memory_drive.h"
 #include "support/param_name.h"
 #include "support/written_file.h"
 

@@ -6,8 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/memory_drive.h"
-#include "platform/transcript.h"
+#include "support/memory_drive.h"
 #include "support/param_name.h"
 
 namespace tunewerk {
@@ -333,20 +332,6 @@ TEST(ExtractFieldsTest, ShortRecordGivesShortAndEmptyFields) {
   EXPECT_EQ(f.radioMarker, 0);
   EXPECT_EQ(f.tpName, "");
   EXPECT_EQ(f.programmeName.view(), "");
-}
-
-TEST(EchoRecordTest, ShowsFirstRecordOnRow12AndLaterOnesFromRow13) {
-  FileErrorState state;
-  MemoryTerminal terminal("");
-  Console console(terminal, state);
-  EchoRecord(console, "first record\r");
-  EchoRecord(console, "\n" + std::string(85, 'x') + "\r");
-  EchoRecord(console, "\nshort\r");
-  std::string expected =
-      std::string(11, '\n') + "first record\n" + "short" + std::string(75, 'x') + "\n" + "xxxxx\n";
-  EXPECT_EQ(RenderTranscript(console.screen()), expected);
-  EXPECT_EQ(console.screen().cursorColumn(), 1);
-  EXPECT_EQ(console.screen().cursorRow(), 13);
 }
 
 }  // namespace

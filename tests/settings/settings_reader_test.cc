@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/memory_drive.h"
+#include "support/memory_drive.h"
 
 namespace tunewerk {
 namespace {

@@ -6,9 +6,9 @@
 #include <functional>
 #include <string>
 
-#include "app/file_error_state.h"
-#include "app/files.h"
-#include "platform/memory_drive.h"
+#include "io/file_error_state.h"
+#include "io/files.h"
+#include "support/memory_drive.h"
 
 namespace tunewerk {
 

@@ -1,5 +1,5 @@
-#ifndef TUNEWERK_APP_SCREEN_H_
-#define TUNEWERK_APP_SCREEN_H_
+#ifndef TUNEWERK_MODEL_SCREEN_H_
+#define TUNEWERK_MODEL_SCREEN_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -76,4 +76,4 @@ class Screen {
 
 }  // namespace tunewerk
 
-#endif  // TUNEWERK_APP_SCREEN_H_
+#endif  // TUNEWERK_MODEL_SCREEN_H_

@@ -1,4 +1,4 @@
-#include "app/console.h"
+#include "console/console.h"
 
 #include "model/text_bytes.h"
 
@@ -11,7 +11,7 @@ Console::Console(Terminal& terminal, FileErrorState& state)
 
 void Console::ClearScreen() {
   screen_.Clear();
-  Refresh(false);
+  Refresh(Redraw::kWhenDue);
 }
 
 void Console::SetForeground(std::uint8_t colour) {
@@ -29,19 +29,19 @@ void Console::MoveCursor(int column, int row) {
 void Console::WriteText(std::string_view text) {
   if (state_.failed()) return;
   screen_.Put(text);
-  Refresh(false);
+  Refresh(Redraw::kWhenDue);
 }
 
 void Console::WriteLine(std::string_view text) {
   if (state_.failed()) return;
   screen_.Put(text);
   screen_.Put(kLineEnd);
-  Refresh(false);
+  Refresh(Redraw::kWhenDue);
 }
 
 std::string Console::ReadLine(std::size_t limit) {
   if (state_.failed()) return "";
-  Refresh(true);
+  Refresh(Redraw::kNow);
   std::string answer;
   bool pendingReturn = false;  // a CR is dropped only directly before the LF
   int byte;
@@ -61,7 +61,7 @@ std::string Console::ReadLine(std::size_t limit) {
   }
   if (pendingReturn && byte < 0) Echo(kCarriageReturn, &answer, limit);
   screen_.NextLine();
-  Refresh(true);
+  Refresh(Redraw::kNow);
   return answer;
 }
 
@@ -69,14 +69,14 @@ std::string Console::ShowAnswer(std::string_view answer, std::size_t limit) {
   std::string shown;
   for (char byte : answer) Echo(static_cast<std::uint8_t>(byte), &shown, limit);
   screen_.NextLine();
-  Refresh(true);
+  Refresh(Redraw::kNow);
   return shown;
 }
 
 void Console::Echo(std::uint8_t byte, std::string* answer, std::size_t limit) {
   if (answer->size() < limit) answer->push_back(static_cast<char>(byte));
   screen_.PutByte(byte);
-  Refresh(false);
+  Refresh(Redraw::kWhenDue);
 }
 
 void Console::Finish() {
@@ -84,8 +84,8 @@ void Console::Finish() {
   TakeTerminalFailure();
 }
 
-void Console::Refresh(bool force) {
-  terminal_.Refresh(screen_, force);
+void Console::Refresh(Redraw when) {
+  terminal_.Refresh(screen_, when);
   TakeTerminalFailure();
 }
 

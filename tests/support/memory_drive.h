@@ -1,5 +1,5 @@
-#ifndef TUNEWERK_PLATFORM_MEMORY_DRIVE_H_
-#define TUNEWERK_PLATFORM_MEMORY_DRIVE_H_
+#ifndef TUNEWERK_TESTS_SUPPORT_MEMORY_DRIVE_H_
+#define TUNEWERK_TESTS_SUPPORT_MEMORY_DRIVE_H_
 
 #include <cstddef>
 #include <map>
@@ -67,4 +67,4 @@ class MemoryDrive : public Drive {
 
 }  // namespace tunewerk
 
-#endif  // TUNEWERK_PLATFORM_MEMORY_DRIVE_H_
+#endif  // TUNEWERK_TESTS_SUPPORT_MEMORY_DRIVE_H_

@@ -1,4 +1,4 @@
-#include "app/console.h"
+#include "console/console.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,8 @@
 
 #include "app/dialogue.h"
 #include "app/run.h"
-#include "platform/memory_drive.h"
-#include "platform/transcript.h"
+#include "support/memory_drive.h"
+#include "support/memory_terminal.h"
 
 namespace tunewerk {
 namespace {
@@ -29,12 +29,12 @@ class RecordingTerminal : public MemoryTerminal {
     events.push_back({true, false, ""});
     return MemoryTerminal::ReadInputByte();
   }
-  void Refresh(const Screen& screen, bool force) override {
+  void Refresh(const Screen& screen, Redraw when) override {
     std::string row;
     for (int column = 1; column < screen.cursorColumn(); ++column) {
       row.push_back(static_cast<char>(screen.At(column, screen.cursorRow()).character));
     }
-    events.push_back({false, force, row});
+    events.push_back({false, when == Redraw::kNow, row});
   }
 
   std::vector<Event> events;

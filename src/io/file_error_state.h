@@ -1,5 +1,5 @@
-#ifndef TUNEWERK_APP_FILE_ERROR_STATE_H_
-#define TUNEWERK_APP_FILE_ERROR_STATE_H_
+#ifndef TUNEWERK_IO_FILE_ERROR_STATE_H_
+#define TUNEWERK_IO_FILE_ERROR_STATE_H_
 
 #include <string>
 #include <utility>
@@ -28,4 +28,4 @@ class FileErrorState {
 
 }  // namespace tunewerk
 
-#endif  // TUNEWERK_APP_FILE_ERROR_STATE_H_
+#endif  // TUNEWERK_IO_FILE_ERROR_STATE_H_

@@ -1,13 +1,13 @@
-#include "app/files.h"
+#include "io/files.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
 
-#include "app/console.h"
-#include "platform/memory_drive.h"
-#include "platform/transcript.h"
+#include "console/console.h"
+#include "support/memory_drive.h"
+#include "support/memory_terminal.h"
 #include "support/param_name.h"
 
 namespace tunewerk {

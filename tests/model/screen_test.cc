@@ -1,4 +1,4 @@
-#include "app/screen.h"
+#include "model/screen.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/files.h"
+#include "io/files.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,5 +1,5 @@
-#ifndef TUNEWERK_APP_FILES_H_
-#define TUNEWERK_APP_FILES_H_
+#ifndef TUNEWERK_IO_FILES_H_
+#define TUNEWERK_IO_FILES_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/file_error_state.h"
+#include "io/file_error_state.h"
 #include "model/text_bytes.h"
 #include "platform/drive.h"
 
@@ -115,8 +115,6 @@ class OutputFile {
   void WriteLine(std::string_view text);
   void Close();
 
-  // True when Create has happened and the temporary may be renamed.
-  bool created() const { return created_; }
   // Whether the temporary could replace the real file; a failure enters the
   // error state.
   void CheckReplaceable();
@@ -146,4 +144,4 @@ class OutputFile {
 
 }  // namespace tunewerk
 
-#endif  // TUNEWERK_APP_FILES_H_
+#endif  // TUNEWERK_IO_FILES_H_

@@ -1,4 +1,4 @@
-#include "app/screen.h"
+#include "model/screen.h"
 
 #include <algorithm>
 #include <bit>

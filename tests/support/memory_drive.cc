@@ -1,4 +1,4 @@
-#include "platform/memory_drive.h"
+#include "support/memory_drive.h"
 
 #include <algorithm>
 #include <cstring>

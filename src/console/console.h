@@ -1,13 +1,13 @@
-#ifndef TUNEWERK_APP_CONSOLE_H_
-#define TUNEWERK_APP_CONSOLE_H_
+#ifndef TUNEWERK_CONSOLE_CONSOLE_H_
+#define TUNEWERK_CONSOLE_CONSOLE_H_
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-#include "app/file_error_state.h"
-#include "app/screen.h"
+#include "io/file_error_state.h"
+#include "model/screen.h"
 #include "platform/terminal.h"
 
 namespace tunewerk {
@@ -43,7 +43,7 @@ class Console {
 
  private:
   void Echo(std::uint8_t byte, std::string* answer, std::size_t limit);
-  void Refresh(bool force);
+  void Refresh(Redraw when);
   void TakeTerminalFailure();
 
   Terminal& terminal_;
@@ -54,4 +54,4 @@ class Console {
 
 }  // namespace tunewerk
 
-#endif  // TUNEWERK_APP_CONSOLE_H_
+#endif  // TUNEWERK_CONSOLE_CONSOLE_H_

@@ -1,0 +1,53 @@
+#ifndef TUNEWERK_TESTS_SUPPORT_MEMORY_TERMINAL_H_
+#define TUNEWERK_TESTS_SUPPORT_MEMORY_TERMINAL_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <utility>
+
+#include "model/screen.h"
+#include "platform/terminal.h"
+#include "platform/transcript.h"
+
+namespace tunewerk {
+
+// A terminal in memory: answers from a string, the transcript kept at Finish.
+// The flags stand for a terminal at the keyboard and for failing streams.
+class MemoryTerminal : public Terminal {
+ public:
+  explicit MemoryTerminal(std::string input, int width = kTranscriptWidth,
+                          int height = kTranscriptHeight)
+      : input_(std::move(input)), width_(width), height_(height) {}
+
+  int Width() const override { return width_; }
+  int Height() const override { return height_; }
+  std::uint8_t StartAttribute() const override { return 0x07; }
+  int ReadInputByte() override {
+    if (position_ < input_.size()) return static_cast<unsigned char>(input_[position_++]);
+    if (!inputFailsAtEnd) return kEndOfInput;
+    Fail("cannot read standard input: Input/output error");
+    return kInputFailed;
+  }
+  bool EndOfInputCancels() const override { return interactive; }
+  void Refresh(const Screen&, Redraw) override {}
+  void Finish(const Screen& screen) override {
+    transcript = RenderTranscript(screen);
+    if (outputFails) Fail("cannot write to standard output: No space left on device");
+  }
+
+  std::string transcript;
+  bool interactive = false;
+  bool inputFailsAtEnd = false;
+  bool outputFails = false;
+
+ private:
+  std::string input_;
+  std::size_t position_ = 0;
+  int width_;
+  int height_;
+};
+
+}  // namespace tunewerk
+
+#endif  // TUNEWERK_TESTS_SUPPORT_MEMORY_TERMINAL_H_
