@@ -158,7 +158,7 @@ void OutputFile::Close() {
 
 void OutputFile::CheckReplaceable() {
   if (!created_ || state_.failed()) return;
-  if (drive_->KindOf(name_) == EntryKind::kDirectory) Fail("cannot replace ", "Is a directory");
+  if (drive_->KindOf(name_) == EntryKind::kDirectory) Fail("cannot replace ", kIsDirectoryReason);
 }
 
 void OutputFile::Commit() {

@@ -39,6 +39,12 @@ inline std::string SetAsideName(std::string_view output) {
 // Present exactly while the outputs are being replaced.
 constexpr char kReplacingMarkerName[] = ".tunewerk-replacing";
 
+// The words for a file refused although the system would open it: an input or
+// output that is a directory, an input that is a FIFO or a device. Every other
+// failure is told in the system's words, taken in one place per OS.
+constexpr char kIsDirectoryReason[] = "Is a directory";
+constexpr char kNotRegularFileReason[] = "Not a regular file";
+
 enum class EntryKind { kAbsent, kDirectory, kOther };
 
 // Drive C. Names are bare file names ("user.sdx"). Outputs are never written

@@ -17,6 +17,7 @@ namespace tunewerk {
 
 namespace {
 
+// The system's words for `error`: the one place they are taken from.
 std::string PosixReason(int error) {
   return std::strerror(error);
 }
@@ -57,16 +58,20 @@ bool OpenRegularFile(const std::string& path, int* fd, std::string* reason) {
     return false;
   }
   struct stat info {};
-  if (fstat(*fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    bool directory = S_ISDIR(info.st_mode);
-    *reason = directory ? "is a directory" : "not a regular file";
-    close(*fd);
-    *fd = -1;
-    errno = directory ? EISDIR : EINVAL;  // not ENOENT: no other name is tried
-    return false;
+  if (fstat(*fd, &info) != 0) {
+    *reason = PosixReason(errno);
+  } else if (S_ISDIR(info.st_mode)) {
+    *reason = kIsDirectoryReason;
+  } else if (!S_ISREG(info.st_mode)) {
+    *reason = kNotRegularFileReason;
+  } else {
+    fcntl(*fd, F_SETFL, fcntl(*fd, F_GETFL) & ~O_NONBLOCK);
+    return true;
   }
-  fcntl(*fd, F_SETFL, fcntl(*fd, F_GETFL) & ~O_NONBLOCK);
-  return true;
+  close(*fd);
+  *fd = -1;
+  errno = EINVAL;  // not ENOENT: no other name is tried
+  return false;
 }
 
 class PosixReadableFile : public ReadableFile {

@@ -26,7 +26,8 @@ std::string RootOf(std::string_view directory) {
 // and it goes with the process however the process ends.
 constexpr char kLockName[] = ".tunewerk-lock";
 
-// The system's words for `error` on one line, without the closing period.
+// The system's words for `error` on one line, without the closing period: the
+// one place they are taken from.
 std::string WindowsReason(DWORD error) {
   char text[512];
   DWORD length =
@@ -146,7 +147,7 @@ class WindowsWritableFile : public WritableFile {
 bool OpenRegularFile(const std::string& path, HANDLE* handle, std::string* reason) {
   DWORD attributes = GetFileAttributesA(path.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    *reason = "is a directory";
+    *reason = kIsDirectoryReason;
     return false;
   }
   *handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -156,7 +157,7 @@ bool OpenRegularFile(const std::string& path, HANDLE* handle, std::string* reaso
     return false;
   }
   if (GetFileType(*handle) != FILE_TYPE_DISK) {
-    *reason = "not a regular file";
+    *reason = kNotRegularFileReason;
     CloseHandle(*handle);
     *handle = INVALID_HANDLE_VALUE;
     return false;

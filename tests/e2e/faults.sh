@@ -125,7 +125,7 @@ for name in user.drc video.txt; do
   rm "$drive/$name" && mkdir "$drive/$name"
   before=$(drive_state)
   run_in_drive
-  expect_failure "output-$name-is-a-directory" "^tunewerk: cannot replace $name: " "$before"
+  expect_failure "output-$name-is-a-directory" "^tunewerk: cannot replace $name: Is a directory\$" "$before"
 done
 
 # An old receiver file shorter than its 27,012-byte header: the run fails once
@@ -140,13 +140,15 @@ expect_failure short-old-receiver-file \
 # Inputs that are not regular files fail at open, and a FIFO must not hang.
 for name in user.sdx vaz3er.ini 3ci.drc; do
   for kind in directory fifo; do
+    words="Is a directory"
+    [ $kind = fifo ] && words="Not a regular file"
     load_drive
     rm "$drive/$name"
     if [ $kind = directory ]; then mkdir "$drive/$name"; else mkfifo "$drive/$name"; fi
     before=$(drive_state)
     run_in_drive timeout 20
     if [ "$status" -eq 124 ]; then fail "input-$name-$kind" "hangs"; continue; fi
-    expect_failure "input-$name-$kind" "^tunewerk: cannot open $name: " "$before"
+    expect_failure "input-$name-$kind" "^tunewerk: cannot open $name: $words\$" "$before"
   done
 done
 

@@ -70,7 +70,7 @@ bool MemoryDrive::OpenExisting(std::string_view name, std::unique_ptr<ReadableFi
   log.push_back("open " + key);
   *shown = key;
   if (IsDirectory(key)) {
-    *reason = "is a directory";
+    *reason = kIsDirectoryReason;
     return false;
   }
   auto found = files.find(key);
@@ -123,7 +123,7 @@ bool MemoryDrive::Rename(std::string_view from, std::string_view to, std::string
   }
   auto found = files.find(source);
   if (found == files.end() || IsDirectory(target)) {
-    *reason = found == files.end() ? "No such file or directory" : "Is a directory";
+    *reason = found == files.end() ? "No such file or directory" : kIsDirectoryReason;
     return false;
   }
   if (!AllowChange(reason)) return false;
@@ -137,7 +137,7 @@ bool MemoryDrive::Remove(std::string_view name, std::string* reason) {
   std::string key(name);
   log.push_back("remove " + key);
   if (IsDirectory(key)) {
-    *reason = "Is a directory";
+    *reason = kIsDirectoryReason;
     return false;
   }
   if (!files.count(key)) return true;
