@@ -10,7 +10,7 @@
 #include <string>
 
 #include "platform/drive.h"
-#include "platform/interrupt_posix.h"
+#include "platform/interrupt.h"
 #include "platform/system.h"
 
 namespace tunewerk {
@@ -189,7 +189,7 @@ class PosixDrive : public Drive {
     // Exclusive and not through a link: the run writes nowhere but its own files.
     int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     int error = errno;
-    if (fd >= 0) SetInterruptUnlink(SlotOf(name), path.c_str());
+    if (fd >= 0) RememberTemporary(name, path);
     ReleaseStopSignals();
     if (fd < 0) {
       // Something the next run could not clear stands under the temporary's name.
@@ -241,7 +241,7 @@ class PosixDrive : public Drive {
 
   void RemoveTemporary(std::string_view name) override {
     unlink(TemporaryName(name).c_str());
-    SetInterruptUnlink(SlotOf(name), nullptr);
+    ForgetTemporary(name);
   }
 
   std::string ShownName(std::string_view name) const override {
@@ -249,18 +249,6 @@ class PosixDrive : public Drive {
   }
 
  private:
-  int SlotOf(std::string_view name) {
-    for (int i = 0; i < kInterruptSlots; ++i) {
-      if (slots_[i] == name) return i;
-      if (slots_[i].empty()) {
-        slots_[i] = std::string(name);
-        return i;
-      }
-    }
-    return -1;
-  }
-
-  std::string slots_[kInterruptSlots];
   std::string shownPrefix_;
   int folder_ = -1;
 };

@@ -3,10 +3,10 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
-#include <cstring>
 #include <string>
 
 #include "platform/drive.h"
+#include "platform/interrupt.h"
 #include "platform/system.h"
 
 namespace tunewerk {
@@ -40,45 +40,6 @@ std::string WindowsReason(DWORD error) {
   while (!reason.empty() && (reason.back() == ' ' || reason.back() == '.')) reason.pop_back();
   if (reason.empty()) reason = "error " + std::to_string(error);
   return reason;
-}
-
-// The temporaries of this run, deleted when the console stops the program
-// (Ctrl-C, Ctrl-Break, the window closed). A deleted file that is still open
-// goes when its handle does, that is when the process ends. The handler runs
-// on a thread of its own: it waits for a temporary being created and
-// registered, and once the replacement has begun it lets the run finish.
-constexpr int kTemporarySlots = 4;
-constexpr int kPathCapacity = 300;
-char gTemporaries[kTemporarySlots][kPathCapacity];
-bool gTemporarySet[kTemporarySlots];
-bool gHeldToEnd = false;
-CRITICAL_SECTION gStopGuard;
-
-BOOL WINAPI OnConsoleStop(DWORD event) {
-  EnterCriticalSection(&gStopGuard);
-  if (gHeldToEnd) {
-    LeaveCriticalSection(&gStopGuard);
-    // Returning from a close event ends the process at once; the run ends it.
-    if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) return TRUE;
-    Sleep(INFINITE);
-  }
-  for (int i = 0; i < kTemporarySlots; ++i) {
-    if (gTemporarySet[i]) DeleteFileA(gTemporaries[i]);
-  }
-  // At once, with a status that is not success (wine's own handler exits
-  // with 0): ExitProcess here would run the C runtime's exit on this thread
-  // while the main thread may still be using it.
-  TerminateProcess(GetCurrentProcess(), STATUS_CONTROL_C_EXIT);
-  return TRUE;
-}
-
-// REQUIRES: gStopGuard held.
-void RememberTemporary(int slot, const std::string* path) {
-  if (slot < 0 || slot >= kTemporarySlots) return;
-  gTemporarySet[slot] = false;
-  if (path == nullptr || path->size() >= kPathCapacity) return;
-  std::memcpy(gTemporaries[slot], path->c_str(), path->size() + 1);
-  gTemporarySet[slot] = true;
 }
 
 class WindowsReadableFile : public ReadableFile {
@@ -196,14 +157,14 @@ class WindowsDrive : public Drive {
   bool CreateTemporary(std::string_view name, std::unique_ptr<WritableFile>* file,
                        std::string* reason) override {
     std::string path = Path(TemporaryName(name));
-    EnterCriticalSection(&gStopGuard);
+    HoldStopSignals();
     // A new file, not an old one reused; deletable while open so that a
     // stopped run can remove it.
     HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     DWORD error = GetLastError();
-    if (handle != INVALID_HANDLE_VALUE) RememberTemporary(SlotOf(name), &path);
-    LeaveCriticalSection(&gStopGuard);
+    if (handle != INVALID_HANDLE_VALUE) RememberTemporary(name, path);
+    ReleaseStopSignals();
     if (handle == INVALID_HANDLE_VALUE) {
       *reason =
           error == ERROR_FILE_EXISTS ? path + ": " + WindowsReason(error) : WindowsReason(error);
@@ -260,17 +221,13 @@ class WindowsDrive : public Drive {
   // Every rename is written through already.
   bool SyncFolder(std::string*) override { return true; }
 
-  void HoldStopsToEnd() override {
-    EnterCriticalSection(&gStopGuard);
-    gHeldToEnd = true;
-    LeaveCriticalSection(&gStopGuard);
-  }
+  void HoldStopsToEnd() override { HoldStopSignalsToEnd(); }
 
   void RemoveTemporary(std::string_view name) override {
-    EnterCriticalSection(&gStopGuard);
+    HoldStopSignals();
     DeleteFileA(Path(TemporaryName(name)).c_str());
-    RememberTemporary(SlotOf(name), nullptr);
-    LeaveCriticalSection(&gStopGuard);
+    ForgetTemporary(name);
+    ReleaseStopSignals();
   }
 
   std::string ShownName(std::string_view name) const override {
@@ -278,22 +235,10 @@ class WindowsDrive : public Drive {
   }
 
  private:
-  int SlotOf(std::string_view name) {
-    for (int i = 0; i < kTemporarySlots; ++i) {
-      if (slots_[i] == name) return i;
-      if (slots_[i].empty()) {
-        slots_[i] = std::string(name);
-        return i;
-      }
-    }
-    return -1;
-  }
-
   std::string Path(std::string_view name) const { return root_ + std::string(name); }
 
   std::string root_;
   std::string shownRoot_;
-  std::string slots_[kTemporarySlots];
 };
 
 // Standard output; it is never closed here, only drained.
@@ -337,8 +282,7 @@ bool EnterDirectory(const std::string& directory, std::string* reason) {
 }
 
 std::unique_ptr<Drive> MakeSystemDrive(std::string_view directory) {
-  InitializeCriticalSection(&gStopGuard);
-  SetConsoleCtrlHandler(OnConsoleStop, TRUE);
+  InstallStopHandler();
   return std::make_unique<WindowsDrive>(directory);
 }
 

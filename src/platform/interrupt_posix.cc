@@ -1,24 +1,23 @@
-#include "platform/interrupt_posix.h"
-
+// Stopping a run on POSIX: the signal waits while held, and its handler only
+// unlinks, writes and raises.
 #include <signal.h>
 #include <string.h>
 #include <unistd.h>
 
 #include <atomic>
 
+#include "platform/interrupt.h"
+
 namespace tunewerk {
 
 namespace {
 
-constexpr int kPathCapacity = 4096;
-char gPaths[kInterruptSlots][kPathCapacity];
-std::atomic<bool> gPathSet[kInterruptSlots];
 std::atomic<const char*> gRestore{nullptr};
 bool gHeldToEnd = false;
 
 void OnInterrupt(int signal) {
-  for (int i = 0; i < kInterruptSlots; ++i) {
-    if (gPathSet[i].load()) unlink(gPaths[i]);
+  for (int i = 0; i < TemporaryTable::kSlots; ++i) {
+    if (const char* path = RememberedTemporary(i)) unlink(path);
   }
   if (const char* restore = gRestore.load()) {
     ssize_t ignored = write(STDOUT_FILENO, restore, strlen(restore));
@@ -28,7 +27,16 @@ void OnInterrupt(int signal) {
   raise(signal);
 }
 
-void InstallOnce() {
+void MaskStopSignals(int how) {
+  sigset_t stops;
+  sigemptyset(&stops);
+  for (int s : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&stops, s);
+  sigprocmask(how, &stops, nullptr);
+}
+
+}  // namespace
+
+void InstallStopHandler() {
   static bool installed = false;
   if (installed) return;
   installed = true;
@@ -41,14 +49,10 @@ void InstallOnce() {
   }
 }
 
-void MaskStopSignals(int how) {
-  sigset_t stops;
-  sigemptyset(&stops);
-  for (int s : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&stops, s);
-  sigprocmask(how, &stops, nullptr);
+void SetInterruptRestore(const char* bytes) {
+  InstallStopHandler();
+  gRestore.store(bytes);
 }
-
-}  // namespace
 
 void HoldStopSignals() {
   MaskStopSignals(SIG_BLOCK);
@@ -61,20 +65,6 @@ void ReleaseStopSignals() {
 void HoldStopSignalsToEnd() {
   gHeldToEnd = true;
   MaskStopSignals(SIG_BLOCK);
-}
-
-void SetInterruptUnlink(int slot, const char* path) {
-  if (slot < 0 || slot >= kInterruptSlots) return;
-  InstallOnce();
-  gPathSet[slot].store(false);
-  if (path == nullptr || strlen(path) >= kPathCapacity) return;
-  memcpy(gPaths[slot], path, strlen(path) + 1);
-  gPathSet[slot].store(true);
-}
-
-void SetInterruptRestore(const char* bytes) {
-  InstallOnce();
-  gRestore.store(bytes);
 }
 
 }  // namespace tunewerk

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "platform/cp437.h"
-#include "platform/interrupt_posix.h"
+#include "platform/interrupt.h"
 #include "platform/standard_streams.h"
 #include "platform/system.h"
 #include "platform/transcript.h"
