@@ -107,7 +107,7 @@ void OutputFile::Write(std::string_view bytes) {
 
 void OutputFile::WriteRaw(std::string_view bytes) {
   while (!bytes.empty()) {
-    if (!open_ || state_.failed()) return;
+    if (!Writable()) return;
     if (used_ == sizeof buffer_) Flush();
     std::size_t n = std::min(bytes.size(), sizeof buffer_ - used_);
     std::memcpy(buffer_ + used_, bytes.data(), n);
@@ -122,7 +122,7 @@ void OutputFile::WriteRepeated(std::uint8_t byte, std::size_t count) {
     return;
   }
   while (count > 0) {
-    if (!open_ || state_.failed()) return;
+    if (!Writable()) return;
     if (used_ == sizeof buffer_) Flush();
     std::size_t n = std::min(count, sizeof buffer_ - used_);
     std::memset(buffer_ + used_, byte, n);
@@ -137,17 +137,13 @@ void OutputFile::WriteLine(std::string_view text) {
 }
 
 void OutputFile::Flush() {
-  if (!open_ || state_.failed()) {
-    used_ = 0;
-    return;
-  }
   std::string reason;
   if (used_ > 0 && !file_->Write(buffer_, used_, &reason)) Fail("cannot write ", reason);
   used_ = 0;
 }
 
 void OutputFile::Close() {
-  if (!open_ || state_.failed()) return;
+  if (!Writable()) return;
   Flush();
   if (state_.failed()) return;
   open_ = false;

@@ -106,7 +106,7 @@ class OutputFile {
   // Line ends and PutByte stay raw.
   void WriteTextAsGlyphs() { glyphs_ = true; }
   void PutByte(std::uint8_t byte) {
-    if (!open_ || state_.failed()) return;
+    if (!Writable()) return;
     if (used_ == sizeof buffer_) Flush();
     buffer_[used_++] = byte;
   }
@@ -124,6 +124,9 @@ class OutputFile {
   void Discard();
 
  private:
+  // Whether bytes may still go to the file: it is open and the run has not failed.
+  bool Writable() const { return open_ && !state_.failed(); }
+  // REQUIRES: Writable().
   void Flush();
   void WriteRaw(std::string_view bytes);
   void Fail(std::string_view what, const std::string& reason);
