@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "support/param_name.h"
+
 namespace tunewerk {
 namespace {
 
@@ -19,83 +21,145 @@ std::string Letters(const GivenAnswers& a) {
          (a.feeds ? "f" : "");
 }
 
-TEST(CommandLineTest, OptionsAreUnderstood) {
-  struct Case {
-    std::vector<const char*> arguments;
-    CommandAction action;
-    const char* directory;  // nullptr: no -C
-    bool answersGiven;
-    const char* answers;
-    const char* listFile;
-  } cases[] = {
-      {{}, CommandAction::kRun, nullptr, false, "", ""},
-      {{"--help"}, CommandAction::kHelp, nullptr, false, "", ""},
-      {{"-h"}, CommandAction::kHelp, nullptr, false, "", ""},
-      {{"--version"}, CommandAction::kVersion, nullptr, false, "", ""},
-      {{"-C", "drive"}, CommandAction::kRun, "drive", false, "", ""},
-      {{"-Cdrive"}, CommandAction::kRun, "drive", false, "", ""},
-      {{"--directory=d:\\lists"}, CommandAction::kRun, "d:\\lists", false, "", ""},
-      {{"--directory", "x y"}, CommandAction::kRun, "x y", false, "", ""},
-      {{"--directory="}, CommandAction::kRun, "", false, "", ""},  // fails when entered
-      {{"-C", "--batch"}, CommandAction::kRun, "--batch", false, "", ""},
-      {{"--batch"}, CommandAction::kRun, nullptr, true, "", ""},
-      {{"--scrambled"}, CommandAction::kRun, nullptr, true, "s", ""},
-      {{"--c-band"}, CommandAction::kRun, nullptr, true, "c", ""},
-      {{"--unsorted"}, CommandAction::kRun, nullptr, true, "u", ""},
-      {{"--feeds"}, CommandAction::kRun, nullptr, true, "f", ""},
-      {{"--feeds", "--scrambled", "--feeds", "--c-band", "--unsorted", "--batch"},
-       CommandAction::kRun,
-       nullptr,
-       true,
-       "scuf",
-       ""},
-      {{"--batch", "-C", "d", "--c-band"}, CommandAction::kRun, "d", true, "c", ""},
-      {{"--list", "user.drc"}, CommandAction::kList, nullptr, false, "", "user.drc"},
-      {{"--list=old.drc"}, CommandAction::kList, nullptr, false, "", "old.drc"},
-      {{"-C", "d", "--list", "-x"}, CommandAction::kList, "d", false, "", "-x"},
-  };
-  for (const Case& c : cases) {
-    std::string label = c.arguments.empty() ? "(none)" : c.arguments[0];
-    CommandLine line = Parse(c.arguments);
-    EXPECT_EQ(line.action, c.action) << label << ": " << line.problem;
-    EXPECT_EQ(line.hasDirectory, c.directory != nullptr) << label;
-    EXPECT_EQ(line.directory, c.directory != nullptr ? c.directory : "") << label;
-    EXPECT_EQ(line.answersGiven, c.answersGiven) << label;
-    EXPECT_EQ(Letters(line.answers), c.answers) << label;
-    EXPECT_EQ(line.listFile, c.listFile) << label;
-  }
+struct OptionsCase {
+  const char* name;
+  std::vector<const char*> arguments;
+  CommandAction action;
+  const char* directory;  // nullptr: no -C
+  bool answersGiven;
+  const char* answers;
+  const char* listFile;
+};
+
+class CommandLineOptionsTest : public testing::TestWithParam<OptionsCase> {};
+
+TEST_P(CommandLineOptionsTest, AreUnderstood) {
+  const OptionsCase& c = GetParam();
+  CommandLine line = Parse(c.arguments);
+  EXPECT_EQ(line.action, c.action) << line.problem;
+  EXPECT_EQ(line.hasDirectory, c.directory != nullptr);
+  EXPECT_EQ(line.directory, c.directory != nullptr ? c.directory : "");
+  EXPECT_EQ(line.answersGiven, c.answersGiven);
+  EXPECT_EQ(Letters(line.answers), c.answers);
+  EXPECT_EQ(line.listFile, c.listFile);
 }
 
-TEST(CommandLineTest, WrongArgumentsAreUsageErrorsSayingWhy) {
-  struct Case {
-    std::vector<const char*> arguments;
-    const char* problem;
-  } cases[] = {
-      {{"--bogus"}, "unknown option '--bogus'"},
-      {{"-x"}, "unknown option '-x'"},
-      {{"extra"}, "unexpected argument 'extra'"},
-      {{"-"}, "unexpected argument '-'"},
-      {{"-C"}, "-C needs a directory"},
-      {{"--directory"}, "--directory needs a directory"},
-      {{"--batch", "--list"}, "--list needs a file"},
-      {{"--list"}, "--list needs a file"},
-      {{"--listing"}, "unknown option '--listing'"},
-      {{"--batc"}, "unknown option '--batc'"},
-      {{"-C", "a", "-C", "b"}, "-C given twice"},
-      {{"--list", "a", "--list", "b"}, "--list given twice"},
-      {{"--list", "a", "--feeds"}, "--list asks no questions: it takes no answer options"},
-      {{"--help", "extra"}, "unexpected argument 'extra'"},
-      {{"--help", "--version"}, "--help takes no other options"},
-      {{"--version", "--batch"}, "--version takes no other options"},
-      {{"-C", "d", "--help"}, "--help takes no other options"},
-      {{"--scrambled", "file.sdx"}, "unexpected argument 'file.sdx'"},
-  };
-  for (const Case& c : cases) {
-    CommandLine line = Parse(c.arguments);
-    EXPECT_EQ(line.action, CommandAction::kUsageError) << c.problem;
-    EXPECT_EQ(line.problem, c.problem);
-  }
+INSTANTIATE_TEST_SUITE_P(
+    Options, CommandLineOptionsTest,
+    testing::Values(
+        OptionsCase{"none", {}, CommandAction::kRun, nullptr, false, "", ""},
+        OptionsCase{"help", {"--help"}, CommandAction::kHelp, nullptr, false, "", ""},
+        OptionsCase{"short help", {"-h"}, CommandAction::kHelp, nullptr, false, "", ""},
+        OptionsCase{"version", {"--version"}, CommandAction::kVersion, nullptr, false, "", ""},
+        OptionsCase{
+            "C then directory", {"-C", "drive"}, CommandAction::kRun, "drive", false, "", ""},
+        OptionsCase{
+            "C joined to directory", {"-Cdrive"}, CommandAction::kRun, "drive", false, "", ""},
+        OptionsCase{"directory after equals",
+                    {"--directory=d:\\lists"},
+                    CommandAction::kRun,
+                    "d:\\lists",
+                    false,
+                    "",
+                    ""},
+        OptionsCase{"directory with a blank",
+                    {"--directory", "x y"},
+                    CommandAction::kRun,
+                    "x y",
+                    false,
+                    "",
+                    ""},
+        // fails when entered
+        OptionsCase{"empty directory", {"--directory="}, CommandAction::kRun, "", false, "", ""},
+        OptionsCase{"directory that looks like an option",
+                    {"-C", "--batch"},
+                    CommandAction::kRun,
+                    "--batch",
+                    false,
+                    "",
+                    ""},
+        OptionsCase{"batch", {"--batch"}, CommandAction::kRun, nullptr, true, "", ""},
+        OptionsCase{"scrambled", {"--scrambled"}, CommandAction::kRun, nullptr, true, "s", ""},
+        OptionsCase{"C band", {"--c-band"}, CommandAction::kRun, nullptr, true, "c", ""},
+        OptionsCase{"unsorted", {"--unsorted"}, CommandAction::kRun, nullptr, true, "u", ""},
+        OptionsCase{"feeds", {"--feeds"}, CommandAction::kRun, nullptr, true, "f", ""},
+        OptionsCase{"every answer once or twice",
+                    {"--feeds", "--scrambled", "--feeds", "--c-band", "--unsorted", "--batch"},
+                    CommandAction::kRun,
+                    nullptr,
+                    true,
+                    "scuf",
+                    ""},
+        OptionsCase{"answers around a directory",
+                    {"--batch", "-C", "d", "--c-band"},
+                    CommandAction::kRun,
+                    "d",
+                    true,
+                    "c",
+                    ""},
+        OptionsCase{"list then file",
+                    {"--list", "user.drc"},
+                    CommandAction::kList,
+                    nullptr,
+                    false,
+                    "",
+                    "user.drc"},
+        OptionsCase{"list after equals",
+                    {"--list=old.drc"},
+                    CommandAction::kList,
+                    nullptr,
+                    false,
+                    "",
+                    "old.drc"},
+        OptionsCase{"list of a file that looks like an option",
+                    {"-C", "d", "--list", "-x"},
+                    CommandAction::kList,
+                    "d",
+                    false,
+                    "",
+                    "-x"}),
+    NameField());
+
+struct UsageCase {
+  const char* name;
+  std::vector<const char*> arguments;
+  const char* problem;
+};
+
+class CommandLineUsageTest : public testing::TestWithParam<UsageCase> {};
+
+TEST_P(CommandLineUsageTest, WrongArgumentsAreUsageErrorsSayingWhy) {
+  CommandLine line = Parse(GetParam().arguments);
+  EXPECT_EQ(line.action, CommandAction::kUsageError);
+  EXPECT_EQ(line.problem, GetParam().problem);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Usage, CommandLineUsageTest,
+    testing::Values(
+        UsageCase{"unknown long option", {"--bogus"}, "unknown option '--bogus'"},
+        UsageCase{"unknown short option", {"-x"}, "unknown option '-x'"},
+        UsageCase{"argument", {"extra"}, "unexpected argument 'extra'"},
+        UsageCase{"lone dash", {"-"}, "unexpected argument '-'"},
+        UsageCase{"C without directory", {"-C"}, "-C needs a directory"},
+        UsageCase{"directory without directory", {"--directory"}, "--directory needs a directory"},
+        UsageCase{"list without file after batch", {"--batch", "--list"}, "--list needs a file"},
+        UsageCase{"list without file", {"--list"}, "--list needs a file"},
+        UsageCase{"longer than list", {"--listing"}, "unknown option '--listing'"},
+        UsageCase{"shorter than batch", {"--batc"}, "unknown option '--batc'"},
+        UsageCase{"C twice", {"-C", "a", "-C", "b"}, "-C given twice"},
+        UsageCase{"list twice", {"--list", "a", "--list", "b"}, "--list given twice"},
+        UsageCase{"list with an answer",
+                  {"--list", "a", "--feeds"},
+                  "--list asks no questions: it takes no answer options"},
+        UsageCase{"help with an argument", {"--help", "extra"}, "unexpected argument 'extra'"},
+        UsageCase{"help with version", {"--help", "--version"}, "--help takes no other options"},
+        UsageCase{
+            "version with batch", {"--version", "--batch"}, "--version takes no other options"},
+        UsageCase{"help after a directory", {"-C", "d", "--help"}, "--help takes no other options"},
+        UsageCase{
+            "answer then a file", {"--scrambled", "file.sdx"}, "unexpected argument 'file.sdx'"}),
+    NameField());
 
 }  // namespace
 }  // namespace tunewerk

@@ -77,7 +77,17 @@ TEST_P(GivenAnswersTest, EqualTheSameAnswersTyped) {
   EXPECT_EQ(outcome.files, expected.files);
 }
 
-INSTANTIATE_TEST_SUITE_P(AllSixteen, GivenAnswersTest, testing::Range(0, 16));
+// The answers that are yes, in parameter bit order: "CBandFeeds", "AllNo".
+std::string YesAnswers(const testing::TestParamInfo<int>& info) {
+  static const char* const kNames[] = {"Scrambled", "CBand", "Unsorted", "Feeds"};
+  std::string name;
+  for (int bit = 0; bit < 4; ++bit) {
+    if (info.param & (1 << bit)) name += kNames[bit];
+  }
+  return name.empty() ? "AllNo" : name;
+}
+
+INSTANTIATE_TEST_SUITE_P(AllSixteen, GivenAnswersTest, testing::Range(0, 16), YesAnswers);
 
 }  // namespace
 }  // namespace tunewerk

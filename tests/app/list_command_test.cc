@@ -11,6 +11,7 @@
 #include "support/listing_lines.h"
 #include "support/memory_drive.h"
 #include "support/memory_terminal.h"
+#include "support/param_name.h"
 
 namespace tunewerk {
 namespace {
@@ -53,25 +54,35 @@ std::string ChannelList() {
   return SdxFile(records);
 }
 
-TEST(ListCommandTest, LinesEqualTheRunsListing) {
-  for (const char* answers : {"y\ny\n\ny\n", "y\ny\nn\ny\n", "\n\n\n\n"}) {
-    MemoryDrive drive;
-    drive.files["vaz3er.ini"] = Settings();
-    drive.files["user.sdx"] = ChannelList();
-    drive.files["3ci.drc"] = std::string(kHeaderSize, 'h');
-    MemoryTerminal terminal(answers);
-    std::string error;
-    ASSERT_EQ(RunTunewerk(drive, terminal, &error), 0) << error;
-    int transponders =
-        static_cast<int>(static_cast<std::uint8_t>(drive.files["user.drc"][kHeaderSize + 5]));
+struct AnswersCase {
+  const char* name;
+  const char* answers;
+};
 
-    EXPECT_EQ(List(drive, "user.drc", &error), 0) << error;
-    const std::string& listed = drive.files[kStdout];
-    EXPECT_EQ(listed.find('\r'), std::string::npos) << "LF line ends";
-    EXPECT_EQ(TrimmedLines(listed, false), ListedLines(drive.files["tunewerk.txt"], transponders))
-        << answers;
-  }
+class ListedRunTest : public testing::TestWithParam<AnswersCase> {};
+
+TEST_P(ListedRunTest, LinesEqualTheRunsListing) {
+  MemoryDrive drive;
+  drive.files["vaz3er.ini"] = Settings();
+  drive.files["user.sdx"] = ChannelList();
+  drive.files["3ci.drc"] = std::string(kHeaderSize, 'h');
+  MemoryTerminal terminal(GetParam().answers);
+  std::string error;
+  ASSERT_EQ(RunTunewerk(drive, terminal, &error), 0) << error;
+  int transponders =
+      static_cast<int>(static_cast<std::uint8_t>(drive.files["user.drc"][kHeaderSize + 5]));
+
+  EXPECT_EQ(List(drive, "user.drc", &error), 0) << error;
+  const std::string& listed = drive.files[kStdout];
+  EXPECT_EQ(listed.find('\r'), std::string::npos) << "LF line ends";
+  EXPECT_EQ(TrimmedLines(listed, false), ListedLines(drive.files["tunewerk.txt"], transponders));
 }
+
+INSTANTIATE_TEST_SUITE_P(Answers, ListedRunTest,
+                         testing::Values(AnswersCase{"every programme sorted", "y\ny\n\ny\n"},
+                                         AnswersCase{"every programme unsorted", "y\ny\nn\ny\n"},
+                                         AnswersCase{"every default", "\n\n\n\n"}),
+                         NameField());
 
 // Names come from the user's list: shown as the console shows them, none of
 // their bytes may act on the terminal the listing goes to.
@@ -95,38 +106,55 @@ TEST(ListCommandTest, NamesAreShownAsGlyphsNeverAsControlBytes) {
   EXPECT_NE(listed.find(" \u2190[2J\u00e4\u266a\u00a2 "), std::string::npos) << listed;
 }
 
-TEST(ListCommandTest, FailuresGiveOneLineAndStatusOne) {
-  std::string good(kReceiverFileSize, '\0');
-  good.replace(kHeaderSize, 4, "\0\xff\xff\xff", 4);
-  good.replace(kProgrammeSectionStart - 10, 4, "\0\xff\xff\xff", 4);
-  struct Case {
-    const char* name;
-    std::string file;
-    std::size_t failReadAfter;
-    std::size_t writeLimit;
-    const char* error;
-  } cases[] = {
-      {"empty tables", good, ~std::size_t{0}, ~std::size_t{0}, ""},
-      {"an SDX list", "T019E ...\r\n", ~std::size_t{0}, ~std::size_t{0},
-       "tunewerk: old.drc is not a receiver channel file: it has 11 bytes, not 475029\n"},
-      {"far too long", good + std::string(100000, 'x'), ~std::size_t{0}, ~std::size_t{0},
-       "tunewerk: old.drc is not a receiver channel file: it has 575029 bytes, not 475029\n"},
-      {"unreadable", good, 70000, ~std::size_t{0},
-       "tunewerk: cannot read old.drc: Input/output error\n"},
-      {"output fails", good, ~std::size_t{0}, 10,
-       "tunewerk: cannot write standard output: No space left on device\n"},
-  };
-  for (const Case& c : cases) {
-    MemoryDrive drive;
-    drive.files["old.drc"] = c.file;
-    drive.failingReads["old.drc"] = c.failReadAfter;
-    drive.writeLimit = c.writeLimit;
-    std::string error;
-    EXPECT_EQ(List(drive, "old.drc", &error), c.error[0] == '\0' ? 0 : 1) << c.name;
-    EXPECT_EQ(error, c.error) << c.name;
-    EXPECT_EQ(drive.files["old.drc"], c.file) << c.name << ": the file is only read";
-  }
+// A receiver file with empty tables.
+std::string EmptyTables() {
+  std::string file(kReceiverFileSize, '\0');
+  file.replace(kHeaderSize, 4, "\0\xff\xff\xff", 4);
+  file.replace(kProgrammeSectionStart - 10, 4, "\0\xff\xff\xff", 4);
+  return file;
 }
+
+struct ListFailureCase {
+  const char* name;
+  std::string (*file)();
+  std::size_t failReadAfter;
+  std::size_t writeLimit;
+  const char* error;
+};
+
+constexpr std::size_t kNever = ~std::size_t{0};
+
+class ListFailureTest : public testing::TestWithParam<ListFailureCase> {};
+
+TEST_P(ListFailureTest, GivesOneLineAndStatusOne) {
+  const ListFailureCase& c = GetParam();
+  const std::string file = c.file();
+  MemoryDrive drive;
+  drive.files["old.drc"] = file;
+  drive.failingReads["old.drc"] = c.failReadAfter;
+  drive.writeLimit = c.writeLimit;
+  std::string error;
+  EXPECT_EQ(List(drive, "old.drc", &error), c.error[0] == '\0' ? 0 : 1);
+  EXPECT_EQ(error, c.error);
+  EXPECT_EQ(drive.files["old.drc"], file) << "the file is only read";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Failures, ListFailureTest,
+    testing::Values(
+        ListFailureCase{"empty tables", EmptyTables, kNever, kNever, ""},
+        ListFailureCase{"an SDX list", [] { return std::string("T019E ...\r\n"); }, kNever, kNever,
+                        "tunewerk: old.drc is not a receiver channel file: it has 11 bytes, not "
+                        "475029\n"},
+        ListFailureCase{"far too long", [] { return EmptyTables() + std::string(100000, 'x'); },
+                        kNever, kNever,
+                        "tunewerk: old.drc is not a receiver channel file: it has 575029 bytes, "
+                        "not 475029\n"},
+        ListFailureCase{"unreadable", EmptyTables, 70000, kNever,
+                        "tunewerk: cannot read old.drc: Input/output error\n"},
+        ListFailureCase{"output fails", EmptyTables, kNever, 10,
+                        "tunewerk: cannot write standard output: No space left on device\n"}),
+    NameField());
 
 }  // namespace
 }  // namespace tunewerk

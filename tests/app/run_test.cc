@@ -4,10 +4,12 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 #include "sdx/sdx_lines.h"
 #include "support/memory_drive.h"
 #include "support/memory_terminal.h"
+#include "support/param_name.h"
 
 namespace tunewerk {
 namespace {
@@ -125,109 +127,117 @@ TEST_F(RunTest, FilesAreOpenedCreatedAndReplacedInTheirOrder) {
   }
 }
 
+struct FaultCase {
+  const char* name;
+  void (*arrange)(MemoryDrive&);
+  const char* lastLine;
+  const char* error;
+};
+
+const FaultCase kFaultCases[] = {
+    {"no settings", [](MemoryDrive& d) { d.files.erase("vaz3er.ini"); }, "Reading INI",
+     "tunewerk: cannot open vaz3er.ini: No such file or directory\n"},
+    {"no list", [](MemoryDrive& d) { d.files.erase("user.sdx"); },
+     "INI ok. Now processing SDX-data:",
+     "tunewerk: cannot open user.sdx: No such file or directory\n"},
+    {"no old receiver file", [](MemoryDrive& d) { d.files.erase("3ci.drc"); }, "generating files",
+     "tunewerk: cannot open 3ci.drc: No such file or directory\n"},
+    {"old receiver file too short", [](MemoryDrive& d) { d.files["3ci.drc"].resize(27000); },
+     "generating files",
+     "tunewerk: cannot copy the receiver's settings from 3ci.drc: it has 27,000 bytes, 27,012 "
+     "are needed\n"},
+    {"receiver file refused", [](MemoryDrive& d) { d.refusedCreates.push_back("user.drc"); },
+     "generating files", "tunewerk: cannot create user.drc: Permission denied\n"},
+    {"video list refused", [](MemoryDrive& d) { d.refusedCreates.push_back("video.txt"); },
+     "generating files", "tunewerk: cannot create video.txt: Permission denied\n"},
+    {"disk full", [](MemoryDrive& d) { d.writeLimit = 100000; }, "generating files",
+     "tunewerk: cannot write user.drc: No space left on device\n"},
+    {"last output cannot be replaced", [](MemoryDrive& d) { d.directories.push_back("video.txt"); },
+     "generating files", "tunewerk: cannot replace video.txt: Is a directory\n"},
+    {"rename refused", [](MemoryDrive& d) { d.refuseRenames = true; }, "generating files",
+     "tunewerk: cannot replace user.drc: Permission denied\n"},
+};
+
+class RunFaultTest : public RunTest, public testing::WithParamInterface<FaultCase> {};
+
 // Each missing or failing file: exit 1, one stderr line, the console stops
 // where the failure happened, and every output stays as it was.
-TEST_F(RunTest, FailuresLeaveOutputsUntouched) {
-  struct Case {
-    const char* name;
-    void (*arrange)(MemoryDrive&);
-    const char* lastLine;
-    const char* error;
-  } cases[] = {
-      {"no settings", [](MemoryDrive& d) { d.files.erase("vaz3er.ini"); }, "Reading INI",
-       "tunewerk: cannot open vaz3er.ini: No such file or directory\n"},
-      {"no list", [](MemoryDrive& d) { d.files.erase("user.sdx"); },
-       "INI ok. Now processing SDX-data:",
-       "tunewerk: cannot open user.sdx: No such file or directory\n"},
-      {"no old receiver file", [](MemoryDrive& d) { d.files.erase("3ci.drc"); }, "generating files",
-       "tunewerk: cannot open 3ci.drc: No such file or directory\n"},
-      {"old receiver file too short", [](MemoryDrive& d) { d.files["3ci.drc"].resize(27000); },
-       "generating files",
-       "tunewerk: cannot copy the receiver's settings from 3ci.drc: it has 27,000 bytes, 27,012 "
-       "are needed\n"},
-      {"receiver file refused", [](MemoryDrive& d) { d.refusedCreates.push_back("user.drc"); },
-       "generating files", "tunewerk: cannot create user.drc: Permission denied\n"},
-      {"video list refused", [](MemoryDrive& d) { d.refusedCreates.push_back("video.txt"); },
-       "generating files", "tunewerk: cannot create video.txt: Permission denied\n"},
-      {"disk full", [](MemoryDrive& d) { d.writeLimit = 100000; }, "generating files",
-       "tunewerk: cannot write user.drc: No space left on device\n"},
-      {"last output cannot be replaced",
-       [](MemoryDrive& d) { d.directories.push_back("video.txt"); }, "generating files",
-       "tunewerk: cannot replace video.txt: Is a directory\n"},
-      {"rename refused", [](MemoryDrive& d) { d.refuseRenames = true; }, "generating files",
-       "tunewerk: cannot replace user.drc: Permission denied\n"},
-  };
-  for (const Case& c : cases) {
-    MemoryDrive d;
-    d.files = drive.files;
-    d.files["user.drc"] = "old drc";
-    d.files["audio.txt"] = "old audio";
-    auto before = d.files;
-    c.arrange(d);
-    before.erase("vaz3er.ini"), before.erase("user.sdx"), before.erase("3ci.drc");
-    MemoryTerminal terminal("y\ny\n\ny\n");
-    std::string err;
-    EXPECT_EQ(RunTunewerk(d, terminal, &err), 1) << c.name;
-    EXPECT_EQ(err, c.error) << c.name;
-    std::string last = terminal.transcript.substr(
-        terminal.transcript.rfind('\n', terminal.transcript.size() - 2) + 1);
-    EXPECT_EQ(last, std::string(c.lastLine) + "\n") << c.name;
-    auto after = d.files;
-    after.erase("vaz3er.ini"), after.erase("user.sdx"), after.erase("3ci.drc");
-    EXPECT_EQ(after, before) << c.name;
-  }
+TEST_P(RunFaultTest, FailureLeavesOutputsUntouched) {
+  const FaultCase& c = GetParam();
+  drive.files["user.drc"] = "old drc";
+  drive.files["audio.txt"] = "old audio";
+  auto before = Outputs();
+  c.arrange(drive);
+  EXPECT_EQ(Run("y\ny\n\ny\n"), 1);
+  EXPECT_EQ(error, c.error);
+  std::string last = transcript.substr(transcript.rfind('\n', transcript.size() - 2) + 1);
+  EXPECT_EQ(last, std::string(c.lastLine) + "\n");
+  EXPECT_EQ(Outputs(), before);
 }
+
+INSTANTIATE_TEST_SUITE_P(Faults, RunFaultTest, testing::ValuesIn(kFaultCases), NameField());
+
+// A list of `count` programmes on one transponder.
+std::string Programmes(int count) {
+  std::vector<Rec> records;
+  for (int i = 1; i <= count; ++i) {
+    Rec r;
+    r.videoPid = Number(i, 4);
+    records.push_back(r);
+  }
+  return SdxFile(records);
+}
+
+// A list of `count` transponders with one programme each.
+std::string Transponders(int count) {
+  std::vector<Rec> records;
+  for (int i = 0; i < count; ++i) {
+    Rec r;
+    r.frequency = Number(1100000 + i, 8);
+    records.push_back(r);
+  }
+  return SdxFile(records);
+}
+
+const char kCut[] =
+    "tunewerk: warning: the import stopped at the receiver's limit of 2,999 programmes; the "
+    "rest of user.sdx was not read\n";
+const char kNothing[] =
+    "tunewerk: warning: no programme was selected; user.drc holds no channels\n";
+
+struct WarningCase {
+  const char* name;
+  std::string (*list)();
+  const char* warnings;
+};
+
+// The lists are built when a case runs: some hold thousands of records.
+const WarningCase kWarningCases[] = {
+    {"one programme", [] { return Programmes(1); }, ""},
+    {"exactly the limit", [] { return Programmes(2999); }, ""},
+    {"limit, then only line ends", [] { return Programmes(2999) + "\r\n\n\r"; }, ""},
+    {"limit, then a line", [] { return Programmes(2999) + "x"; }, kCut},
+    {"limit, then a blank", [] { return Programmes(2999) + "\r\n "; }, kCut},
+    {"limit, then Ctrl-Z", [] { return Programmes(2999) + "\r\n\x1a more"; }, ""},
+    {"past the limit", [] { return Programmes(3000); }, kCut},
+    {"past the transponder limit", [] { return Transponders(1000); },
+     "tunewerk: warning: the import stopped at the receiver's limit of 999 transponders; the "
+     "rest of user.sdx was not read\n"},
+    {"nothing selected", [] { return std::string("SDX channel list\r\n"); }, kNothing},
+    {"empty list", [] { return std::string(); }, kNothing},
+};
+
+class RunWarningTest : public RunTest, public testing::WithParamInterface<WarningCase> {};
 
 // A successful run ends with a warning line on stderr for a list cut at the
 // receiver's limit with content left, and for a run that selected nothing.
-TEST_F(RunTest, WarningsFollowASuccessfulRun) {
-  auto programmes = [](int count) {
-    std::vector<Rec> records;
-    for (int i = 1; i <= count; ++i) {
-      Rec r;
-      r.videoPid = Number(i, 4);
-      records.push_back(r);
-    }
-    return SdxFile(records);
-  };
-  auto transponders = [](int count) {
-    std::vector<Rec> records;
-    for (int i = 0; i < count; ++i) {
-      Rec r;
-      r.frequency = Number(1100000 + i, 8);
-      records.push_back(r);
-    }
-    return SdxFile(records);
-  };
-  const char kCut[] =
-      "tunewerk: warning: the import stopped at the receiver's limit of 2,999 programmes; the "
-      "rest of user.sdx was not read\n";
-  const char kNothing[] =
-      "tunewerk: warning: no programme was selected; user.drc holds no channels\n";
-  struct Case {
-    const char* name;
-    std::string list;
-    std::string warnings;
-  } cases[] = {
-      {"one programme", programmes(1), ""},
-      {"exactly the limit", programmes(2999), ""},
-      {"limit, then only line ends", programmes(2999) + "\r\n\n\r", ""},
-      {"limit, then a line", programmes(2999) + "x", kCut},
-      {"limit, then a blank", programmes(2999) + "\r\n ", kCut},
-      {"limit, then Ctrl-Z", programmes(2999) + "\r\n\x1a more", ""},
-      {"past the limit", programmes(3000), kCut},
-      {"past the transponder limit", transponders(1000),
-       "tunewerk: warning: the import stopped at the receiver's limit of 999 transponders; the "
-       "rest of user.sdx was not read\n"},
-      {"nothing selected", "SDX channel list\r\n", kNothing},
-      {"empty list", "", kNothing},
-  };
-  for (const Case& c : cases) {
-    drive.files["user.sdx"] = c.list;
-    EXPECT_EQ(Run("y\ny\n\ny\n"), 0) << c.name;
-    EXPECT_EQ(error, c.warnings) << c.name;
-  }
+TEST_P(RunWarningTest, FollowsASuccessfulRun) {
+  drive.files["user.sdx"] = GetParam().list();
+  EXPECT_EQ(Run("y\ny\n\ny\n"), 0);
+  EXPECT_EQ(error, GetParam().warnings);
 }
+
+INSTANTIATE_TEST_SUITE_P(Warnings, RunWarningTest, testing::ValuesIn(kWarningCases), NameField());
 
 TEST_F(RunTest, StaleTemporariesOfAKilledRunAreRemoved) {
   drive.files[MemoryDrive::TemporaryName("user.drc")] = "partial";

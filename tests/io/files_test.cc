@@ -104,56 +104,62 @@ TEST_F(FilesTest, ReadsAcrossBufferBoundaries) {
 }
 
 // Each way into the error state, and the words kept for the exit message.
-TEST_F(FilesTest, EachFailureEntersTheErrorState) {
-  struct Case {
-    const char* name;
-    void (*arrange)(MemoryDrive&);
-    void (*act)(MemoryDrive&, FileErrorState&);
-    const char* message;
-  } cases[] = {
-      {"missing input", [](MemoryDrive&) {},
-       [](MemoryDrive& d, FileErrorState& s) { InputFile(d, s).Open("user.sdx"); },
-       "cannot open user.sdx: No such file or directory"},
-      {"failing read",
-       [](MemoryDrive& d) {
-         d.files["user.sdx"] = "abc";
-         d.failingReads["user.sdx"] = 0;
-       },
-       [](MemoryDrive& d, FileErrorState& s) {
-         InputFile in(d, s);
-         in.Open("user.sdx");
-         in.ReadByte();
-       },
-       "cannot read user.sdx: Input/output error"},
-      {"refused create", [](MemoryDrive& d) { d.refusedCreates.push_back("user.drc"); },
-       [](MemoryDrive& d, FileErrorState& s) { OutputFile(d, s).Create("user.drc"); },
-       "cannot create user.drc: Permission denied"},
-      {"failing write", [](MemoryDrive& d) { d.writeLimit = 10; },
-       [](MemoryDrive& d, FileErrorState& s) {
-         OutputFile out(d, s);
-         out.Create("user.drc");
-         out.WriteRepeated(0, 11);
-         out.Close();
-       },
-       "cannot write user.drc: No space left on device"},
-      {"failing rename", [](MemoryDrive& d) { d.refuseRenames = true; },
-       [](MemoryDrive& d, FileErrorState& s) {
-         OutputFile out(d, s);
-         out.Create("audio.txt");
-         out.Close();
-         out.Commit();
-       },
-       "cannot replace audio.txt: Permission denied"},
-  };
-  for (const Case& c : cases) {
-    MemoryDrive d;
-    FileErrorState s;
-    c.arrange(d);
-    c.act(d, s);
-    EXPECT_TRUE(s.failed()) << c.name;
-    EXPECT_EQ(s.message(), c.message) << c.name;
-  }
+struct FailureCase {
+  const char* name;
+  void (*arrange)(MemoryDrive&);
+  void (*act)(MemoryDrive&, FileErrorState&);
+  const char* message;
+};
+
+const FailureCase kFailureCases[] = {
+    {"missing input", [](MemoryDrive&) {},
+     [](MemoryDrive& d, FileErrorState& s) { InputFile(d, s).Open("user.sdx"); },
+     "cannot open user.sdx: No such file or directory"},
+    {"failing read",
+     [](MemoryDrive& d) {
+       d.files["user.sdx"] = "abc";
+       d.failingReads["user.sdx"] = 0;
+     },
+     [](MemoryDrive& d, FileErrorState& s) {
+       InputFile in(d, s);
+       in.Open("user.sdx");
+       in.ReadByte();
+     },
+     "cannot read user.sdx: Input/output error"},
+    {"refused create", [](MemoryDrive& d) { d.refusedCreates.push_back("user.drc"); },
+     [](MemoryDrive& d, FileErrorState& s) { OutputFile(d, s).Create("user.drc"); },
+     "cannot create user.drc: Permission denied"},
+    {"failing write", [](MemoryDrive& d) { d.writeLimit = 10; },
+     [](MemoryDrive& d, FileErrorState& s) {
+       OutputFile out(d, s);
+       out.Create("user.drc");
+       out.WriteRepeated(0, 11);
+       out.Close();
+     },
+     "cannot write user.drc: No space left on device"},
+    {"failing rename", [](MemoryDrive& d) { d.refuseRenames = true; },
+     [](MemoryDrive& d, FileErrorState& s) {
+       OutputFile out(d, s);
+       out.Create("audio.txt");
+       out.Close();
+       out.Commit();
+     },
+     "cannot replace audio.txt: Permission denied"},
+};
+
+class FileFailureTest : public testing::TestWithParam<FailureCase> {};
+
+TEST_P(FileFailureTest, EntersTheErrorState) {
+  const FailureCase& c = GetParam();
+  MemoryDrive drive;
+  FileErrorState state;
+  c.arrange(drive);
+  c.act(drive, state);
+  EXPECT_TRUE(state.failed());
+  EXPECT_EQ(state.message(), c.message);
 }
+
+INSTANTIATE_TEST_SUITE_P(Failures, FileFailureTest, testing::ValuesIn(kFailureCases), NameField());
 
 TEST_F(FilesTest, OnlyTheFirstFailureIsKept) {
   InputFile(drive, state).Open("one");

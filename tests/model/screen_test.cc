@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/transcript.h"
+#include "support/param_name.h"
 
 namespace tunewerk {
 namespace {
@@ -106,46 +107,70 @@ TEST(ScreenTest, ClearFillsInCurrentAttributeAndHomesCursor) {
   }
 }
 
-TEST(ScreenTest, ColourBits) {
-  struct Case {
-    std::uint8_t start;
-    bool foreground;
-    std::uint8_t colour;
-    std::uint8_t expected;
-  } cases[] = {
-      {0x07, false, 13, 0x57},  // background takes bits 0-2 only: 13 gives magenta
-      {0x57, true, 0, 0x50},    // foreground keeps the background
-      {0x50, false, 0, 0x00},    {0x00, true, 7, 0x07},
-      {0x07, true, 0x8F, 0x8F},  // bit 7 travels with the foreground
-      {0x8F, false, 0xFF, 0xFF}, {0xFF, true, 0x70, 0x70},
-  };
-  for (const Case& c : cases) {
-    Screen screen(2, 2, c.start);
-    if (c.foreground) {
-      screen.SetForeground(c.colour);
-    } else {
-      screen.SetBackground(c.colour);
-    }
-    EXPECT_EQ(screen.attribute(), c.expected) << int(c.start) << " " << int(c.colour);
+struct ColourCase {
+  const char* name;
+  std::uint8_t start;
+  bool foreground;
+  std::uint8_t colour;
+  std::uint8_t expected;
+};
+
+class ScreenColourTest : public testing::TestWithParam<ColourCase> {};
+
+TEST_P(ScreenColourTest, ColourBits) {
+  const ColourCase& c = GetParam();
+  Screen screen(2, 2, c.start);
+  if (c.foreground) {
+    screen.SetForeground(c.colour);
+  } else {
+    screen.SetBackground(c.colour);
   }
+  EXPECT_EQ(screen.attribute(), c.expected);
 }
 
-TEST(ScreenTest, CursorMovesOffTheScreenAreIgnored) {
-  struct Case {
-    int column;
-    int row;
-    int expectedColumn;
-    int expectedRow;
-  } cases[] = {{1, 1, 1, 1}, {80, 25, 80, 25}, {0, 5, 3, 4},   {81, 5, 3, 4},
-               {5, 0, 3, 4}, {5, 26, 3, 4},    {-1, -1, 3, 4}, {12, 15, 12, 15}};
-  for (const Case& c : cases) {
-    Screen screen(80, 25, 0x07);
-    screen.MoveCursor(3, 4);
-    screen.MoveCursor(c.column, c.row);
-    EXPECT_EQ(screen.cursorColumn(), c.expectedColumn) << c.column << "," << c.row;
-    EXPECT_EQ(screen.cursorRow(), c.expectedRow) << c.column << "," << c.row;
-  }
+INSTANTIATE_TEST_SUITE_P(Colours, ScreenColourTest,
+                         testing::Values(
+                             // background takes bits 0-2 only: 13 gives magenta
+                             ColourCase{"BackgroundTakesThreeBits", 0x07, false, 13, 0x57},
+                             ColourCase{"ForegroundKeepsTheBackground", 0x57, true, 0, 0x50},
+                             ColourCase{"BackgroundBlack", 0x50, false, 0, 0x00},
+                             ColourCase{"ForegroundWhiteOnBlack", 0x00, true, 7, 0x07},
+                             // bit 7 travels with the foreground
+                             ColourCase{"ForegroundCarriesBitSeven", 0x07, true, 0x8F, 0x8F},
+                             ColourCase{"BackgroundKeepsBitSeven", 0x8F, false, 0xFF, 0xFF},
+                             ColourCase{"ForegroundClearsBitSeven", 0xFF, true, 0x70, 0x70}),
+                         NameField());
+
+struct CursorMoveCase {
+  const char* name;
+  int column;
+  int row;
+  int expectedColumn;
+  int expectedRow;
+};
+
+class ScreenCursorMoveTest : public testing::TestWithParam<CursorMoveCase> {};
+
+// The cursor starts at column 3, row 4 of an 80 x 25 screen.
+TEST_P(ScreenCursorMoveTest, MovesOffTheScreenAreIgnored) {
+  const CursorMoveCase& c = GetParam();
+  Screen screen(80, 25, 0x07);
+  screen.MoveCursor(3, 4);
+  screen.MoveCursor(c.column, c.row);
+  EXPECT_EQ(screen.cursorColumn(), c.expectedColumn);
+  EXPECT_EQ(screen.cursorRow(), c.expectedRow);
 }
+
+INSTANTIATE_TEST_SUITE_P(Moves, ScreenCursorMoveTest,
+                         testing::Values(CursorMoveCase{"TopLeft", 1, 1, 1, 1},
+                                         CursorMoveCase{"BottomRight", 80, 25, 80, 25},
+                                         CursorMoveCase{"ColumnZero", 0, 5, 3, 4},
+                                         CursorMoveCase{"ColumnPastTheRight", 81, 5, 3, 4},
+                                         CursorMoveCase{"RowZero", 5, 0, 3, 4},
+                                         CursorMoveCase{"RowPastTheBottom", 5, 26, 3, 4},
+                                         CursorMoveCase{"BothNegative", -1, -1, 3, 4},
+                                         CursorMoveCase{"Inside", 12, 15, 12, 15}),
+                         NameField());
 
 // The cell rules byte by byte, with no shortcuts, to hold the screen's
 // block scans and row copies against.
