@@ -7,6 +7,7 @@
 
 #include "platform/drive.h"
 #include "platform/interrupt.h"
+#include "platform/reason_windows.h"
 #include "platform/system.h"
 
 namespace tunewerk {
@@ -25,22 +26,6 @@ std::string RootOf(std::string_view directory) {
 // Open without sharing and deleted on close: a second run cannot open it,
 // and it goes with the process however the process ends.
 constexpr char kLockName[] = ".tunewerk-lock";
-
-// The system's words for `error` on one line, without the closing period: the
-// one place they are taken from.
-std::string WindowsReason(DWORD error) {
-  char text[512];
-  DWORD length =
-      FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
-                     MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text, sizeof text, nullptr);
-  std::string reason(text, length);
-  for (char& c : reason) {
-    if (c == '\r' || c == '\n') c = ' ';
-  }
-  while (!reason.empty() && (reason.back() == ' ' || reason.back() == '.')) reason.pop_back();
-  if (reason.empty()) reason = "error " + std::to_string(error);
-  return reason;
-}
 
 class WindowsReadableFile : public ReadableFile {
  public:

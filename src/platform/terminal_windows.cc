@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/reason_windows.h"
 #include "platform/standard_streams.h"
 #include "platform/system.h"
 #include "platform/transcript.h"
@@ -18,21 +19,6 @@
 namespace tunewerk {
 
 namespace {
-
-// The system's words for `error` on one line, without the closing period.
-std::string Reason(DWORD error) {
-  char text[512];
-  DWORD length =
-      FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
-                     MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text, sizeof text, nullptr);
-  std::string reason(text, length);
-  for (char& c : reason) {
-    if (c == '\r' || c == '\n') c = ' ';
-  }
-  while (!reason.empty() && (reason.back() == ' ' || reason.back() == '.')) reason.pop_back();
-  if (reason.empty()) reason = "error " + std::to_string(error);
-  return reason;
-}
 
 // Older consoles refuse a WriteConsoleOutputA of more than about 64 KiB.
 constexpr int kCellsPerWrite = 8000;
@@ -86,7 +72,7 @@ class ConsoleTerminal : public Terminal {
         DWORD wanted = std::clamp<DWORD>(waiting, 1, kRecords);
         DWORD got = 0;
         if (!ReadConsoleInputA(input_, records_, wanted, &got) || got == 0) {
-          Fail("cannot read standard input: " + Reason(GetLastError()));
+          Fail("cannot read standard input: " + WindowsReason(GetLastError()));
           return kInputFailed;
         }
         recordPosition_ = 0;
@@ -209,7 +195,7 @@ long ReadStandardInput(std::uint8_t* buffer, std::size_t capacity, std::string* 
   if (ReadFile(input, buffer, wanted, &got, nullptr)) return static_cast<long>(got);
   DWORD error = GetLastError();
   if (error == ERROR_BROKEN_PIPE || error == ERROR_HANDLE_EOF) return 0;  // the writer closed
-  *reason = Reason(error);
+  *reason = WindowsReason(error);
   return -1;
 }
 
@@ -219,11 +205,11 @@ bool WriteStandardOutput(std::string_view bytes, std::string* reason) {
     DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
     DWORD written = 0;
     if (!WriteFile(output, bytes.data(), wanted, &written, nullptr)) {
-      *reason = Reason(GetLastError());
+      *reason = WindowsReason(GetLastError());
       return false;
     }
     if (written == 0) {
-      *reason = Reason(ERROR_DISK_FULL);
+      *reason = WindowsReason(ERROR_DISK_FULL);
       return false;
     }
     bytes.remove_prefix(written);
