@@ -148,6 +148,25 @@ void AssembleRecord(InputFile& file, SdxLineEnds& lineEnds, SdxRecord* record) {
   }
 }
 
+// The common record of a bare-LF list: its line whole in the buffer, short
+// enough for the CR put in place of its LF, no CR of its own. It is copied
+// once with the CR added; nullptr sends every other record the slow way.
+const char* TakeBareLineFeedRecord(InputFile& file, bool lineFeedIsText, SdxRecord* record) {
+  std::string_view text = file.BufferedText();
+  std::size_t from = lineFeedIsText && !text.empty() && text[0] == kLineFeed ? 1 : 0;
+  // Room for the CR: at most 127 bytes before the LF.
+  std::size_t window = std::min(text.size(), kSdxRecordLength);
+  if (from >= window) return nullptr;
+  const void* lf = std::memchr(text.data() + from, kLineFeed, window - from);
+  if (!lf) return nullptr;
+  std::size_t end = static_cast<std::size_t>(static_cast<const char*>(lf) - text.data());
+  if (std::memchr(text.data(), kCarriageReturn, end)) return nullptr;
+  record->Assign(text.substr(0, end));
+  record->bytes[record->length++] = static_cast<char>(kCarriageReturn);
+  file.Consume(end);
+  return record->bytes;
+}
+
 }  // namespace
 
 // The common record of a CR list, whole in the buffer with its CR among its
@@ -172,6 +191,11 @@ std::string_view ReadSdxRecord(InputFile& file, SdxLineEnds& lineEnds, SdxRecord
         return text.substr(0, length);
       }
     }
+  }
+  if (lineEnds.kind == Kind::kBareLineFeeds &&
+      TakeBareLineFeedRecord(file, lineEnds.afterFirstRecord, record)) {
+    lineEnds.afterFirstRecord = true;
+    return record->view();
   }
   AssembleRecord(file, lineEnds, record);
   return record->view();

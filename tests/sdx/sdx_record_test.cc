@@ -60,6 +60,9 @@ INSTANTIATE_TEST_SUITE_P(
                    {"ab\r", "\ncd\r", "ef\r", "gh\r", "\nij\r", "\n"}},
         RecordCase{"LfOnlyTwoLineFeeds", "ab\n\ncd", {"ab\r", "\n\r", "\ncd"}},
         RecordCase{"LfOnlyCtrlZ", "ab\ncd\x1a\nef\n", {"ab\r", "\ncd"}},
+        RecordCase{"LfOnlyLineOf126KeepsItsCr",
+                   "a\n" + std::string(126, 'y') + "\nz",
+                   {"a\r", "\n" + std::string(126, 'y') + "\r", "\nz"}},
         RecordCase{"LfOnlyLineOf127LosesItsCr",
                    "a\n" + std::string(127, 'y') + "\nz",
                    {"a\r", "\n" + std::string(127, 'y'), "\nz"}},
@@ -186,7 +189,7 @@ INSTANTIATE_TEST_SUITE_P(
                    Lines(kPastOneRefill, {126}, kInputBufferSize - 5, '\x1a')},
         RefillCase{"CrAtWindowEnd", Lines(kPastOneRefill, {127, 128, 126})},
         RefillCase{"BareLineFeeds",
-                   WithoutCrs(Lines(kPastOneRefill, {126, 0, 127, 1, 300, 125, 7}))},
+                   WithoutCrs(Lines(kPastOneRefill, {126, 0, 127, 1, 300, 125, 7, 128}))},
         // A bare-LF list keeps its CR LF lines and bare CRs as they are, and stays one.
         RefillCase{"BareLineFeedsThenOtherEnds",
                    WithoutCrs(Lines(kInputBufferSize / 2, {126, 0, 127})) + "x\ry\r" +
