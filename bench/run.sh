@@ -5,7 +5,7 @@
 #
 # Environment: RUNS (rounds, default 7), SEED (default 1), BUILD_DIR (default:
 # the release preset's build/release), BENCH_DIR (scratch, default a fresh
-# directory under /tmp, removed at exit; it needs about 620 MB).
+# directory under /tmp, removed at exit; it needs about 720 MB).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 runs=${RUNS:-7}
@@ -44,15 +44,16 @@ cp -r "$data/max" "$data/max-unsorted"
 for size in 100 200 1; do
   $tool rejected-drive "$data/rejected-${size}mb" --bytes $((size * 1024 * 1024)) --seed "$seed"
 done
+$tool rejected-drive "$data/rejected-lf-100mb" --bytes $((100 * 1024 * 1024)) --seed "$seed" --bare-lf
 printf 'y\ny\n\ny\n' >"$data/answers-sorted"
 printf 'y\ny\nn\ny\n' >"$data/answers-unsorted"
-for d in max max-unsorted rejected-100mb rejected-200mb rejected-1mb; do
+for d in max max-unsorted rejected-100mb rejected-lf-100mb rejected-200mb rejected-1mb; do
   echo "$d: $(stat -c %s "$data/$d/user.sdx") bytes, $(wc -l <"$data/$d/user.sdx") lines"
 done
 
 # One run each first: it warms the page cache and makes the outputs that the
 # cat of the maximal drive reads.
-for d in max rejected-100mb rejected-200mb rejected-1mb; do
+for d in max rejected-100mb rejected-lf-100mb rejected-200mb rejected-1mb; do
   (cd "$data/$d" && "$program" <"$data/answers-sorted" >console.txt)
 done
 (cd "$data/max-unsorted" && "$program" <"$data/answers-unsorted" >console.txt)
@@ -61,7 +62,7 @@ tps=$(word "$data/max/user.drc" 27016)
 progs=$(word "$data/max/user.drc" 73022)
 echo "maximal drive: $tps transponders, $progs programmes"
 [ "$tps" = 999 ] && [ "$progs" = 2999 ] || { echo "the maximal drive does not fill both tables" >&2; exit 1; }
-for d in rejected-100mb rejected-200mb rejected-1mb; do
+for d in rejected-100mb rejected-lf-100mb rejected-200mb rejected-1mb; do
   [ "$(word "$data/$d/user.drc" 73022)" = 0 ] || { echo "$d: a record was accepted" >&2; exit 1; }
 done
 
@@ -78,9 +79,12 @@ redirected=$(in_pty ">$data/rejected-100mb/console.txt")
 list=$data/rejected-100mb/user.sdx
 echo
 echo "== rejected-record list: import against wc -l, same bytes, in alternating rounds"
+echo "   (the same records with bare LF line ends beside them, for comparison)"
 $tool measure --runs "$runs" \
   --case "wc -l (100 MB)" "$data" - "$data/wc.txt" "wc -l $list" \
   --case "tunewerk (100 MB rejected)" "$data/rejected-100mb" "$data/answers-sorted" "$data/rejected-100mb/console.txt" "$program" \
+  --case "wc -l (100 MB, bare LF)" "$data" - "$data/wc.txt" "wc -l $data/rejected-lf-100mb/user.sdx" \
+  --case "tunewerk (100 MB, bare LF)" "$data/rejected-lf-100mb" "$data/answers-sorted" "$data/rejected-lf-100mb/console.txt" "$program" \
   --check ratio "tunewerk (100 MB rejected)" "wc -l (100 MB)" 2
 
 echo

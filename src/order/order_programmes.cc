@@ -66,15 +66,26 @@ void ApplyPermutation(ProgrammeEntry* programmes, Permutation& order, int count)
   }
 }
 
+// PositionLess on packed (key, index) words: sorting plain integers spares the
+// comparisons a look into the large entries.
+void SortByPosition(const ProgrammeEntry* programmes, Permutation& order, int count) {
+  static_assert(kSatellitePositions <= 1 << 16 && kProgrammeSlots < 1 << 16);
+  std::array<std::uint32_t, kProgrammeSlots> packed;
+  for (int p = 1; p <= count; ++p) {
+    packed[p - 1] = PositionKey(programmes[p]) << 16 | static_cast<std::uint32_t>(p);
+  }
+  std::sort(packed.begin(), packed.begin() + count);
+  for (int i = 0; i < count; ++i) order[i + 1] = static_cast<std::uint16_t>(packed[i]);
+}
+
 }  // namespace
 
 void OrderProgrammes(ChannelTables& tables) {
   int count = std::min<int>(tables.programmeCount, kProgrammeSlots);
   Permutation order;
-  for (int p = 1; p <= count; ++p) order[p] = static_cast<std::uint16_t>(p);
+  SortByPosition(tables.programmes, order, count);
   std::uint16_t* first = order.data() + 1;
   std::uint16_t* last = first + count;
-  std::sort(first, last, PositionLess{tables.programmes});
   SortGroupsByName(tables.programmes, first, last);
   ApplyPermutation(tables.programmes, order, count);
 }
