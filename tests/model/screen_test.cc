@@ -301,6 +301,48 @@ TEST(ScreenEchoTest, SeededTextsMatchTheCellRules) {
   }
 }
 
+struct RingCase {
+  const char* name;
+  int width;
+  int height;
+  int scrolls;  // line feeds past the last row before the text
+  int column;
+  int row;
+  std::size_t length;
+};
+
+class ScreenRingTest : public testing::TestWithParam<RingCase> {};
+
+// Rows are kept in a ring that turns on each scroll; text that runs over
+// several rows is copied in one piece only where those rows follow one
+// another in it and no scroll is due.
+TEST_P(ScreenRingTest, TextOverSeveralRowsMatchesTheCellRules) {
+  const RingCase& c = GetParam();
+  Screen screen(c.width, c.height, 0x07);
+  ReferenceScreen reference(c.width, c.height);
+  std::string feeds(static_cast<std::size_t>(c.height - 1 + c.scrolls), '\n');
+  screen.Put(feeds);
+  reference.Put(feeds, 0x07);
+  screen.MoveCursor(c.column, c.row);
+  reference.column = c.column;
+  reference.row = c.row;
+  std::string text = TextWith(c.length, 0, {});
+  screen.Put(text);
+  reference.Put(text, 0x07);
+  ExpectSameScreen(screen, reference, c.name);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rings, ScreenRingTest,
+    testing::Values(RingCase{"IntoTheRowAtTheRingStart", 80, 4, 1, 1, 3, 150},
+                    RingCase{"FromTheRowAtTheRingStart", 80, 4, 3, 5, 1, 200},
+                    RingCase{"EndingOnTheLastColumnOfTheLastRow", 10, 4, 2, 1, 2, 30},
+                    RingCase{"EndingOnTheLastColumnAboveTheLastRow", 10, 4, 2, 1, 2, 20},
+                    RingCase{"PastTheLastRowAfterScrolls", 16, 5, 7, 3, 4, 40},
+                    RingCase{"WholeScreenWithoutScrolls", 7, 3, 0, 1, 1, 20},
+                    RingCase{"OneColumn", 1, 3, 1, 1, 1, 5}),
+    [](const testing::TestParamInfo<RingCase>& p) { return p.param.name; });
+
 TEST(TranscriptTest, TrimsTrailingBlanksAndBlankRowsBelow) {
   Screen screen(10, 5, 0x07);
   screen.Put("a  \r\n\r\n  b ");
