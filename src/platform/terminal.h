@@ -2,13 +2,17 @@
 #define TUNEWERK_PLATFORM_TERMINAL_H_
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <utility>
 
 #include "model/screen.h"
+#include "platform/standard_streams.h"
 
 namespace tunewerk {
+
+class StandardInputBuffer;
 
 // Whether a refresh must reach the terminal now (before an answer is read,
 // after it is echoed) or may wait for the next due redraw.
@@ -47,6 +51,9 @@ class Terminal {
   void Fail(std::string what) {
     if (failure_.empty()) failure_ = std::move(what);
   }
+  // The next byte of `input`, as ReadInputByte gives it; a failed read of
+  // standard input is this terminal's failure.
+  int ReadBufferedInput(StandardInputBuffer& input);
 
  private:
   std::string failure_;
@@ -83,6 +90,37 @@ class RedrawPacer {
   std::chrono::steady_clock::time_point lastDraw_{};
   int callsBeforeClock_ = 0;
 };
+
+// Standard input read a buffer at a time, for the backends that take the
+// answers from it.
+class StandardInputBuffer {
+ public:
+  bool empty() const { return position_ == length_; }
+  // The next byte; when none is left, one read first: Terminal::kEndOfInput
+  // at the end of input, Terminal::kInputFailed with *reason.
+  int Next(std::string* reason) {
+    if (empty()) {
+      long got = ReadStandardInput(bytes_, sizeof bytes_, reason);
+      if (got < 0) return Terminal::kInputFailed;
+      if (got == 0) return Terminal::kEndOfInput;
+      position_ = 0;
+      length_ = static_cast<std::size_t>(got);
+    }
+    return bytes_[position_++];
+  }
+
+ private:
+  std::uint8_t bytes_[4096];
+  std::size_t position_ = 0;
+  std::size_t length_ = 0;
+};
+
+inline int Terminal::ReadBufferedInput(StandardInputBuffer& input) {
+  std::string reason;
+  int byte = input.Next(&reason);
+  if (byte == kInputFailed) Fail("cannot read standard input: " + reason);
+  return byte;
+}
 
 }  // namespace tunewerk
 

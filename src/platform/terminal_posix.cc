@@ -176,20 +176,11 @@ class LiveTerminal : public Terminal {
   bool EndOfInputCancels() const override { return StandardInputIsInteractive(); }
 
   int ReadInputByte() override {
-    while (inputPosition_ == inputLength_) {
+    while (input_.empty()) {
       if (!WaitForInput()) return kInputFailed;
-      if (!readable_) continue;
-      std::string reason;
-      long got = ReadStandardInput(input_, sizeof input_, &reason);
-      if (got < 0) {
-        Fail("cannot read standard input: " + reason);
-        return kInputFailed;
-      }
-      if (got == 0) return kEndOfInput;
-      inputPosition_ = 0;
-      inputLength_ = static_cast<std::size_t>(got);
+      if (readable_) break;
     }
-    std::uint8_t byte = input_[inputPosition_++];
+    int byte = ReadBufferedInput(input_);
     // The terminal echoed the line and may have scrolled: draw it all again.
     if (byte == '\n') known_ = false;
     return byte;
@@ -339,9 +330,7 @@ class LiveTerminal : public Terminal {
   Cell rowCells_[kLargestScreenSide];
   const Screen* screen_ = nullptr;
   RedrawPacer pacer_;
-  std::uint8_t input_[4096];
-  std::size_t inputPosition_ = 0;
-  std::size_t inputLength_ = 0;
+  StandardInputBuffer input_;
 };
 
 }  // namespace

@@ -88,20 +88,7 @@ class ConsoleTerminal : public Terminal {
   }
 
   // Standard input redirected while the screen is a console.
-  int ReadByte() {
-    if (bytePosition_ == byteCount_) {
-      std::string reason;
-      long got = ReadStandardInput(bytes_, sizeof bytes_, &reason);
-      if (got < 0) {
-        Fail("cannot read standard input: " + reason);
-        return kInputFailed;
-      }
-      if (got == 0) return kEndOfInput;
-      bytePosition_ = 0;
-      byteCount_ = static_cast<DWORD>(got);
-    }
-    return bytes_[bytePosition_++];
-  }
+  int ReadByte() { return ReadBufferedInput(bytes_); }
 
   // Writes the runs of rows that differ from what the console shows.
   void Draw(const Screen& screen) {
@@ -171,9 +158,7 @@ class ConsoleTerminal : public Terminal {
   DWORD recordCount_ = 0;
   std::uint8_t keyByte_ = 0;
   int repeatLeft_ = 0;
-  std::uint8_t bytes_[4096];
-  DWORD bytePosition_ = 0;
-  DWORD byteCount_ = 0;
+  StandardInputBuffer bytes_;
 };
 
 }  // namespace

@@ -36,18 +36,7 @@ std::string RenderTranscript(const Screen& screen) {
 TranscriptTerminal::TranscriptTerminal() : interactive_(StandardInputIsInteractive()) {}
 
 int TranscriptTerminal::ReadInputByte() {
-  if (inputPosition_ == inputLength_) {
-    std::string reason;
-    long got = ReadStandardInput(input_, sizeof input_, &reason);
-    if (got < 0) {
-      Fail("cannot read standard input: " + reason);
-      return kInputFailed;
-    }
-    if (got == 0) return kEndOfInput;
-    inputPosition_ = 0;
-    inputLength_ = static_cast<std::size_t>(got);
-  }
-  return input_[inputPosition_++];
+  return ReadBufferedInput(input_);
 }
 
 void TranscriptTerminal::Finish(const Screen& screen) {

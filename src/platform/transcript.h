@@ -35,9 +35,7 @@ class TranscriptTerminal : public Terminal {
 
  private:
   bool interactive_;
-  std::uint8_t input_[4096];
-  std::size_t inputPosition_ = 0;
-  std::size_t inputLength_ = 0;
+  StandardInputBuffer input_;
 };
 
 }  // namespace tunewerk
