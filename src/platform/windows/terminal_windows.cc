@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/reason_windows.h"
+#include "platform/windows/reason_windows.h"
 #include "platform/standard_streams.h"
 #include "platform/system.h"
 #include "platform/transcript.h"

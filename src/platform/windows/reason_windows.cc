@@ -1,4 +1,4 @@
-#include "platform/reason_windows.h"
+#include "platform/windows/reason_windows.h"
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>

@@ -7,7 +7,7 @@
 
 #include "platform/drive.h"
 #include "platform/interrupt.h"
-#include "platform/reason_windows.h"
+#include "platform/windows/reason_windows.h"
 #include "platform/system.h"
 
 namespace tunewerk {
