@@ -11,12 +11,12 @@ const char kVersionLine[] = "tunewerk " TUNEWERK_VERSION "\n";
 const char kUsageSynopsis[] =
     "Usage: tunewerk [-C DIR] [--batch] [--scrambled] [--c-band] [--unsorted] [--feeds]\n"
     "       tunewerk [-C DIR] --list FILE\n"
-    "       tunewerk --help | --version\n";
+    "       tunewerk --help | -h | --version\n";
 
 const char kUsage[] =
     "Usage: tunewerk [-C DIR] [--batch] [--scrambled] [--c-band] [--unsorted] [--feeds]\n"
     "       tunewerk [-C DIR] --list FILE\n"
-    "       tunewerk --help | --version\n"
+    "       tunewerk --help | -h | --version\n"
     "\n"
     "Turns an SDX channel list into a Radix 3CI-Advanced receiver channel file.\n"
     "Drive C is c:\\ on Windows, the current directory elsewhere. Reads user.sdx,\n"
