@@ -1,7 +1,8 @@
 #!/bin/sh
-# Makes the .deb of a build and checks it: its contents list holds the program
-# and its manual page, and the program it installs (unpacked with dpkg -x into
-# a temporary directory) runs the example drive.
+# Makes the .deb of a build and checks it: its contents list holds the program,
+# its manual page, the copyright file and the changelog; lintian (when
+# installed) finds no error or warning; and the program it installs (unpacked
+# with dpkg -x into a temporary directory) runs the example drive.
 # Usage: check_deb.sh BUILD_DIR EXAMPLE_DRIVE
 set -u
 build=$1 example=$2
@@ -21,10 +22,17 @@ fi
 deb=$(ls "$scratch"/out/tunewerk_*.deb)
 
 dpkg-deb -c "$deb" >"$scratch/contents.txt"
-for path in ./usr/bin/tunewerk ./usr/share/man/man1/tunewerk.1.gz; do
+for path in ./usr/bin/tunewerk ./usr/share/man/man1/tunewerk.1.gz \
+  ./usr/share/doc/tunewerk/copyright ./usr/share/doc/tunewerk/changelog.gz; do
   grep -q " $path\$" "$scratch/contents.txt" || fail "$path is not in the package"
 done
 [ "$(dpkg-deb -f "$deb" Package)" = tunewerk ] || fail "package name"
+if command -v lintian >/dev/null 2>&1; then
+  lintian --fail-on error,warning "$deb" 2>/dev/null >"$scratch/lintian.txt" ||
+    fail "lintian: $(cat "$scratch/lintian.txt")"
+else
+  echo "SKIP: lintian is not installed"
+fi
 
 dpkg-deb -x "$deb" "$scratch/root"
 program=$scratch/root/usr/bin/tunewerk
