@@ -1,10 +1,18 @@
 #!/usr/bin/env python3
-"""Writes the example drive: vaz3er.ini, user.sdx and a made-up 3ci.drc header.
+"""Writes the example drive: vaz3er.ini, user.sdx and 3ci.drc.
 
-Every byte is invented here; nothing comes from a real receiver. Run it from
-anywhere: python3 examples/make-example-drive.py examples/drive-c
+Every byte is invented here; nothing comes from a real receiver. 3ci.drc is a
+whole receiver file: a made-up head of the receiver's own settings, then the
+channels of an earlier list, made by the program from this drive with the
+questions left unanswered (no scrambled programmes, no feeds), so that a run
+with other answers shows what changed. Without PROGRAM only the head is
+written. Run it from anywhere:
+
+    python3 examples/make-example-drive.py examples/drive-c build/release/tunewerk
 """
+import subprocess
 import sys
+import tempfile
 from pathlib import Path
 
 
@@ -136,14 +144,36 @@ def old_header():
     return bytes(head)
 
 
+# The receiver keeps its own settings in the first bytes of its file.
+RECEIVER_SETTINGS_SIZE = 27012
+RECEIVER_FILE_SIZE = 475029
+
+
+def earlier_receiver_file(drive, program):
+    """The receiver file of a run with empty answers, on the head of old_header()."""
+    with tempfile.TemporaryDirectory() as scratch:
+        scratch = Path(scratch)
+        for name in ("user.sdx", "vaz3er.ini"):
+            (scratch / name).write_bytes((drive / name).read_bytes())
+        (scratch / "3ci.drc").write_bytes(old_header())
+        subprocess.run([program, "-C", str(scratch), "--batch"], check=True,
+                       stdout=subprocess.DEVNULL)
+        made = (scratch / "user.drc").read_bytes()
+    assert len(made) == RECEIVER_FILE_SIZE
+    assert made[:RECEIVER_SETTINGS_SIZE] == old_header()[:RECEIVER_SETTINGS_SIZE]
+    return made
+
+
 def main():
     out = Path(sys.argv[1] if len(sys.argv) > 1 else "examples/drive-c")
+    program = Path(sys.argv[2]).resolve() if len(sys.argv) > 2 else None
     out.mkdir(parents=True, exist_ok=True)
     header_line = "SDX channel list - example data, not from any real broadcast"
     body = "\r\n".join([header_line] + records()) + "\r\n"
     (out / "user.sdx").write_bytes(body.encode("ascii"))
     (out / "vaz3er.ini").write_bytes(settings().encode("ascii"))
-    (out / "3ci.drc").write_bytes(old_header())
+    drc = earlier_receiver_file(out, program) if program else old_header()
+    (out / "3ci.drc").write_bytes(drc)
 
 
 if __name__ == "__main__":

@@ -73,7 +73,7 @@ pass() { passes=$((passes + 1)); }
 
 # Empties the drive of everything this suite puts there.
 clean_drive() {
-  for f in $outputs $inputs USER.SDX User.Sdx 3CI.DRC other.txt; do
+  for f in $outputs $inputs USER.SDX User.Sdx 3CI.DRC VAZ3ER.INI other.txt; do
     rm -rf "${drive:?}/$f"
   done
   rm -f "$drive"/.tunewerk-*
@@ -188,6 +188,18 @@ golden_run example-sorted 'y\nn\n\ny\n' 'y\n\n\ny\n' --scrambled --feeds
 golden_run example-unsorted 'y\nn\nn\ny\n' 'y\n\nn\ny\n' --batch --feeds --unsorted --scrambled
 golden_run example-all 'y\ny\n\ny\n' 'y\ny\n\ny\n' --scrambled --c-band --feeds
 
+# The example's 3ci.drc is a whole receiver file of an earlier list: --list
+# reads it, and the README's before/after recipe shows what a run changed.
+load_example
+run_with '' --list 3ci.drc
+check_status "--list 3ci.drc" 0
+mv "$scratch/console.txt" "$scratch/before.txt"
+run_with 'y\nn\n\ny\n'
+run --list user.drc </dev/null >"$scratch/after.txt" 2>&1
+if [ -s "$scratch/before.txt" ] && ! cmp -s "$scratch/before.txt" "$scratch/after.txt"; then pass; else
+  fail "--list 3ci.drc" "no listing, or no change against the new user.drc"
+fi
+
 # -C: a run in another folder equals a run in that folder, and touches
 # nothing outside it.
 load_example
@@ -206,8 +218,9 @@ rm -rf "${drive:?}/sub"
 
 # A folder that cannot be used, a file that is no receiver file: status 1,
 # one line on stderr, nothing changed.
-for args in "-C nowhere" "--directory=user.sdx" "--list 3ci.drc" "--list user.sdx" "--list nowhere"; do
+for args in "-C nowhere" "--directory=user.sdx" "--list other.txt" "--list user.sdx" "--list nowhere"; do
   load_example
+  head -c 30000 "$drive/3ci.drc" >"$drive/other.txt"  # a receiver file cut short
   before=$(drive_state)
   run_with '' $args
   check_status "$args" 1
@@ -248,6 +261,7 @@ for f in $outputs; do check_file "example-sorted/$f" "$drive/$f"; done
 load_example
 mv "$drive/user.sdx" "$drive/USER.SDX"
 mv "$drive/3ci.drc" "$drive/3CI.DRC"
+mv "$drive/vaz3er.ini" "$drive/VAZ3ER.INI"
 run_with 'y\nn\n\ny\n'
 check_status upper-case-inputs 0
 check_file example-sorted/user.drc "$drive/user.drc"
