@@ -28,10 +28,13 @@ TEST(EscapedTextTest, OnlyPrintableTextPasses) {
       {"caf\xc3\xa9", "caf\xc3\xa9"},    // a letter in UTF-8 stays
       {"\xe2\x86\x92", "\xe2\x86\x92"},  //
       {"\xf0\x9f\x93\xba", "\xf0\x9f\x93\xba"},
-      {"\xc3", "\\xc3"},                    // cut short
-      {"\xc0\xaf", "\\xc0\\xaf"},           // overlong
-      {"\xed\xa0\x80", "\\xed\\xa0\\x80"},  // a surrogate
-      {"c:\\x1b", "c:\\\\x1b"},             // a backslash cannot fake an escape
+      {"\xc2\xa0", "\xc2\xa0"},                      // U+00A0, the first letter after the controls
+      {"\xf4\x8f\xbf\xbf", "\xf4\x8f\xbf\xbf"},      // U+10FFFF, the last one
+      {"\xf4\x90\x80\x80", "\\xf4\\x90\\x80\\x80"},  // past U+10FFFF
+      {"\xc3", "\\xc3"},                             // cut short
+      {"\xc0\xaf", "\\xc0\\xaf"},                    // overlong
+      {"\xed\xa0\x80", "\\xed\\xa0\\x80"},           // a surrogate
+      {"c:\\x1b", "c:\\\\x1b"},                      // a backslash cannot fake an escape
       {std::string("a\0b", 3), "a\\x00b"},
   };
   for (const Case& c : cases) EXPECT_EQ(EscapeForMessage(c.text), c.shown) << c.shown;

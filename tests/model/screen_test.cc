@@ -66,7 +66,9 @@ TEST(ScreenTest, LineFeedOnLastRowScrollsWithBlankRowInCurrentAttribute) {
   screen.Put("abc");  // wraps to row 2
   screen.Put("def");  // wraps below the last row: scroll
   screen.SetBackground(5);
+  std::uint64_t before = screen.changes();
   screen.Put("\n");  // scroll again
+  EXPECT_GT(screen.changes(), before) << "a scroll alone must be drawn";
   EXPECT_EQ(RowText(screen, 1), "   ");
   EXPECT_EQ(RowText(screen, 2), "   ");
   EXPECT_EQ(screen.At(1, 2).attribute, 0x57);

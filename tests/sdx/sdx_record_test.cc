@@ -195,6 +195,9 @@ INSTANTIATE_TEST_SUITE_P(
                    WithoutCrs(Lines(kInputBufferSize / 2, {126, 0, 127})) + "x\ry\r" +
                        Lines(kPastOneRefill, {126, 0, 127, 1, 300}) +
                        WithoutCrs(Lines(1000, {5, 126}))},
+        // The first line end, an LF, lies beyond the first buffer.
+        RefillCase{"BareLineFeedsFirstLineLongerThanTheBuffer",
+                   WithoutCrs(Lines(kPastOneRefill, {kInputBufferSize + 10, 126}))},
         RefillCase{"BareLineFeedsCtrlZAfterRefill",
                    WithCtrlZAt(WithoutCrs(Lines(kPastOneRefill, {126})), kInputBufferSize + 1)},
         // Settled as a CR list by its first line: later bare LFs are text.
@@ -329,6 +332,11 @@ TEST(ExtractFieldsTest, ShortRecordGivesShortAndEmptyFields) {
   EXPECT_EQ(f.caField, "");
   EXPECT_EQ(f.audioTag, "");
   EXPECT_EQ(f.sid, 0);
+
+  // A field that starts at the record's CR holds the CR.
+  SdxRecord upToTheTag = Record("\n" + FieldLine().substr(0, 101) + "\r");
+  ExtractFields(upToTheTag, &f);
+  EXPECT_EQ(f.audioTag, "\r");
 
   SdxRecord tiny = Record("\n");
   ExtractFields(tiny, &f);
