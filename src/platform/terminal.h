@@ -115,6 +115,19 @@ class StandardInputBuffer {
   std::size_t length_ = 0;
 };
 
+// The last row holding a character other than a blank or byte 0; 0 when the
+// screen is blank. A transcript ends there, and a live terminal puts the line
+// that closes a run (a failure, a warning, the shell's prompt) below it.
+inline int LastRowInUse(const Screen& screen) {
+  for (int row = screen.height(); row >= 1; --row) {
+    const std::uint8_t* characters = screen.RowCharacters(row);
+    for (int column = 0; column < screen.width(); ++column) {
+      if (characters[column] != ' ' && characters[column] != 0) return row;
+    }
+  }
+  return 0;
+}
+
 inline int Terminal::ReadBufferedInput(StandardInputBuffer& input) {
   std::string reason;
   int byte = input.Next(&reason);

@@ -22,14 +22,10 @@ std::string RowGlyphs(const Screen& screen, int row) {
 
 std::string RenderTranscript(const Screen& screen) {
   std::string text;
-  std::size_t used = 0;  // up to the end of the last row that is not blank
-  for (int row = 1; row <= screen.height(); ++row) {
-    std::string glyphs = RowGlyphs(screen, row);
-    text += glyphs;
+  for (int row = 1, last = LastRowInUse(screen); row <= last; ++row) {
+    text += RowGlyphs(screen, row);
     text.push_back('\n');
-    if (!glyphs.empty()) used = text.size();
   }
-  text.resize(used);
   return text;
 }
 

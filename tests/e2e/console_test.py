@@ -52,16 +52,19 @@ class VtScreen:
     def __init__(self, columns, rows):
         self.columns, self.rows = columns, rows
         self.cells = [[" "] * columns for _ in range(rows)]
+        self.colours = [[""] * columns for _ in range(rows)]  # the SGR each cell was drawn in
+        self.colour = ""
         self.column = self.row = 0
         self.autowrap = True
         self.pending = b""
 
     def resize(self, columns, rows):
         cells = [[" "] * columns for _ in range(rows)]
+        colours = [[""] * columns for _ in range(rows)]
         for r in range(min(rows, self.rows)):
             for c in range(min(columns, self.columns)):
-                cells[r][c] = self.cells[r][c]
-        self.cells, self.columns, self.rows = cells, columns, rows
+                cells[r][c], colours[r][c] = self.cells[r][c], self.colours[r][c]
+        self.cells, self.colours, self.columns, self.rows = cells, colours, columns, rows
         self.column = min(self.column, columns - 1)
         self.row = min(self.row, rows - 1)
 
@@ -79,6 +82,7 @@ class VtScreen:
                 self.column = 0
                 self.line_feed()
         self.cells[self.row][self.column] = char
+        self.colours[self.row][self.column] = self.colour
         self.column += 1
 
     def feed(self, data):
@@ -117,6 +121,8 @@ class VtScreen:
         numbers = [int(p) if p else 0 for p in params.split(b";")] if params else []
         if private == b"?" and numbers == [7]:
             self.autowrap = final == b"h"
+        elif final == b"m":
+            self.colour = params.decode()
         elif final == b"H":
             row = numbers[0] if numbers else 1
             column = numbers[1] if len(numbers) > 1 else 1
@@ -173,7 +179,7 @@ class PtySession:
     it from a shell: its own session, the terminal its controlling one."""
 
     def __init__(self, drive, columns, rows, stdout_pipe=False, nonblocking=False, args=(),
-                 command=None, env=None, memory_kib=None):
+                 command=None, env=None, memory_kib=None, stderr_on_terminal=False):
         self.master, slave = pty.openpty()
         set_size(self.master, columns, rows)
         if nonblocking:
@@ -192,7 +198,7 @@ class PtySession:
         self.process = subprocess.Popen(
             command or [PROGRAM, *args], cwd=drive, stdin=slave,
             stdout=subprocess.PIPE if stdout_pipe else slave,
-            stderr=slave if command else subprocess.PIPE,
+            stderr=slave if command or stderr_on_terminal else subprocess.PIPE,
             preexec_fn=become_session_leader, env=env)
         os.close(slave)
         self.reader = threading.Thread(target=self.read_terminal, daemon=True)
@@ -269,6 +275,67 @@ def test_typed_answers_draw_the_expected_screen():
           f"cursor at {session.screen.column + 1},{session.screen.row + 1}")
     check(name, session.output.endswith(RESTORE), "terminal not restored at the end")
     shutil.rmtree(drive)
+
+
+def test_banner_colours():
+    drive = fresh_drive()
+    session = PtySession(drive, 80, 25)
+    session.wait_for_text(5, PROMPTS[0].rstrip())
+    with session.lock:
+        title, text = session.screen.colours[0][0], session.screen.colours[1][0]
+    check("banner colours", (title, text) == ("0;30;45", "0;37;40"),
+          f"title drawn in {title!r}, the next row in {text!r}")
+    session.type("\x04")
+    session.finish()
+    shutil.rmtree(drive)
+
+
+def test_long_answer_past_the_last_column():
+    # The terminal echoes the typed line in its own way (with autowrap off, the
+    # overflow lands in the last column); after the Enter the program draws
+    # the whole screen again, as it holds it.
+    drive = fresh_drive()
+    session = PtySession(drive, 40, 6)
+    session.wait_for_text(6, PROMPTS[0].rstrip())  # the banner took two rows a line
+    answer = "abcdefghijklmnopqrstuvwxyz0123"
+    session.type(answer + "\n")
+    name = "30 characters typed past the last column"
+    try:
+        session.wait_for_text(6, PROMPTS[1].rstrip())
+        with session.lock:
+            rows = session.screen.lines()
+        check(name, rows[3:5] == [PROMPTS[0] + answer[:2], answer[2:]], f"screen {rows!r}")
+    except TimeoutError as e:
+        check(name, False, f"{e}; screen {session.screen.lines()!r}")
+    session.type("\x04")
+    session.finish()
+    shutil.rmtree(drive)
+
+
+def test_closing_line_goes_right_below_the_last_row_used():
+    def cancel_at_the_second_question(session):
+        session.wait_for_text(5, PROMPTS[0].rstrip())
+        session.type("y\n")
+        session.wait_for_text(6, PROMPTS[1].rstrip())
+        session.type("\x04")
+
+    cases = (
+        # name, the input left out, what is typed, the last row drawn, the closing line
+        ("Ctrl-D at the second question", None, cancel_at_the_second_question, 6, CANCELLED),
+        ("no settings file", "vaz3er.ini", answer_all, 10,
+         b"tunewerk: cannot open vaz3er.ini: No such file or directory\n"),
+    )
+    for name, missing, typing, last_row, line in cases:
+        drive = fresh_drive()
+        if missing:
+            os.remove(os.path.join(drive, missing))
+        session = PtySession(drive, 80, 25, stderr_on_terminal=True)
+        typing(session)
+        status, _ = session.finish()
+        rows = session.screen.lines()
+        check(name, status == 1 and len(rows) == last_row + 1 and
+              rows[last_row] == line.decode().rstrip("\n"), f"status {status}, screen {rows!r}")
+        shutil.rmtree(drive)
 
 
 def test_nonblocking_terminal_waits_for_answers():

@@ -192,9 +192,20 @@ class LiveTerminal : public Terminal {
     if (pacer_.Due(screen, signalled ? Redraw::kNow : when)) Draw(screen);
   }
 
+  // What the shell or the program writes next (a failure or a warning line,
+  // the prompt) goes right below the last row the run used, wherever the run
+  // left its cursor (a cancelled question leaves it after the prompt).
   void Finish(const Screen& screen) override {
     TakeSignals();
-    Draw(screen);
+    int lastRow = LastRowInUse(screen);
+    if (lastRow == 0) {
+      Draw(screen);
+    } else {
+      DrawWithCursorAt(screen, 1, lastRow);
+      // The terminal scrolls when that row is its last; colours off first, so
+      // that the new row is erased in the terminal's own.
+      Write("\x1b[0m\r\n");
+    }
     Restore();
   }
 
@@ -234,11 +245,16 @@ class LiveTerminal : public Terminal {
   }
 
   void Draw(const Screen& screen) {
+    DrawWithCursorAt(screen, screen.cursorColumn(), screen.cursorRow());
+  }
+
+  // Draws the screen scrolled so that `cursorRow` is in view, the cursor there.
+  void DrawWithCursorAt(const Screen& screen, int cursorColumn, int cursorRow) {
     if (outputBroken_) return;
     if (!known_) TerminalSize(&terminalColumns_, &terminalRows_);
     int columns = std::min(terminalColumns_, screen.width());
     int rows = std::min(terminalRows_, screen.height());
-    int top = std::clamp(top_, screen.cursorRow() - rows, screen.cursorRow() - 1);
+    int top = std::clamp(top_, cursorRow - rows, cursorRow - 1);
     top = std::clamp(top, 0, screen.height() - rows);
     if (top != top_ || shown_.size() != static_cast<std::size_t>(columns) * rows) known_ = false;
     top_ = top;
@@ -248,7 +264,7 @@ class LiveTerminal : public Terminal {
     current_ = -1;
     if (!known_) ClearTerminal(rows, &out);
     for (int row = 1; row <= rows; ++row) DrawRow(screen, row, &out);
-    AppendMove(std::min(screen.cursorColumn(), columns), screen.cursorRow() - top_, &out);
+    AppendMove(std::min(cursorColumn, columns), cursorRow - top_, &out);
     out += "\x1b[?25h";
     Write(out);
   }
