@@ -106,6 +106,24 @@ TEST(ListCommandTest, NamesAreShownAsGlyphsNeverAsControlBytes) {
   EXPECT_NE(listed.find(" \u2190[2J\u00e4\u266a\u00a2 "), std::string::npos) << listed;
 }
 
+// A line that ends before its audio tag: tunewerk.txt writes the empty tag as
+// held, the receiver file pads it to three blanks, and --list shows those.
+TEST(ListCommandTest, ATagShorterThanThreeBytesIsShownPadded) {
+  MemoryDrive drive;
+  drive.files["vaz3er.ini"] = Settings();
+  drive.files["user.sdx"] = "SDX channel list\r\n" + Line(Rec()).substr(0, 99) + "\r\n";
+  drive.files["3ci.drc"] = std::string(kHeaderSize, 'h');
+  MemoryTerminal terminal("y\ny\n\ny\n");
+  std::string error;
+  ASSERT_EQ(RunTunewerk(drive, terminal, &error), 0) << error;
+  ASSERT_EQ(List(drive, "user.drc", &error), 0) << error;
+  std::vector<std::string> listing = ListedLines(drive.files["tunewerk.txt"], 1);
+  std::vector<std::string> listed = TrimmedLines(drive.files[kStdout], false);
+  ASSERT_EQ(listed.size(), listing.size());
+  // Position, transponder, service id, PCR, video and audio PID: 29 columns, a blank, the tag.
+  EXPECT_EQ(listed[1], listing[1].substr(0, 30) + "   " + listing[1].substr(30)) << listing[1];
+}
+
 // A receiver file with empty tables.
 std::string EmptyTables() {
   std::string file(kReceiverFileSize, '\0');
