@@ -4,8 +4,8 @@
 // from anywhere. The node runner is the reference for error lines and --list.
 //
 // Usage: node page_test.js PAGE NODE_RUNNER [--screenshot PNG] [--drive DIR]
-//   --drive DIR  only times a run on DIR's files (the answers as typed below)
-//                against the node runner; no checks.
+//   --drive DIR  only times a run on DIR's files (answers y, y, Enter, y); no
+//                checks.
 'use strict';
 const { chromium } = require('playwright-core');
 const childProcess = require('child_process');
@@ -34,8 +34,6 @@ function scratchDrive(files) {
   for (const [name, bytes] of Object.entries(files)) fs.writeFileSync(path.join(dir, name), bytes);
   return dir;
 }
-const exampleFiles = () => Object.fromEntries(
-  ['user.sdx', 'vaz3er.ini', '3ci.drc'].map((n) => [n, fs.readFileSync(path.join(example, n))]));
 
 // The node runner in `dir` with the answers on standard input.
 function reference(dir, args, answers) {
@@ -45,6 +43,7 @@ function reference(dir, args, answers) {
 
 async function openPage(context) {
   const page = await context.newPage();
+  page.setDefaultTimeout(15000);
   const started = Date.now();
   await page.goto('file://' + path.resolve(pagePath));
   await page.waitForSelector('body[data-ready="yes"]');
@@ -61,22 +60,39 @@ async function waitForQuestion(page, count) {
   }, count);
 }
 
-async function pickFiles(page, dir) {
+// Drive C's files by the file picker, the folder picker, or dropped on the page.
+async function pickFiles(page, dir, how) {
   const names = fs.readdirSync(dir).map((n) => path.join(dir, n));
-  await page.setInputFiles('#drive-files', names);
+  if (how === 'folder') return page.setInputFiles('#drive-folder', dir);
+  if (how !== 'drop') return page.setInputFiles('#drive-files', names);
+  const files = names.map((n) => ({ name: path.basename(n), base64: fs.readFileSync(n).toString('base64') }));
+  await page.evaluate((files) => {
+    const transfer = new DataTransfer();
+    for (const f of files) {
+      transfer.items.add(new File([Uint8Array.from(atob(f.base64), (c) => c.charCodeAt(0))], f.name));
+    }
+    document.body.dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true }));
+  }, files);
 }
 
-// Answers each question as it comes: typed keys, or the buttons under the console.
+// Answers each question as it comes. Typed: the answer's letters, then Enter;
+// "\b" is Backspace, and an answer ending in "\x04" (Ctrl-D) is not ended by
+// Enter. With buttons: y, n or Enter under the console.
 async function answer(page, answers, byButtons) {
   for (let i = 0; i < answers.length; ++i) {
     await waitForQuestion(page, i + 1);
     const a = answers[i];
-    if (byButtons) await page.click(a === '' ? '#key-enter' : `#key-${a}`);
-    else {
-      await page.click('#screen');
-      if (a) await page.keyboard.type(a);
-      await page.keyboard.press('Enter');
+    if (byButtons) {
+      await page.click(a === '' ? '#key-enter' : `#key-${a}`);
+      continue;
     }
+    await page.click('#screen');
+    for (const c of a) {
+      if (c === '\b') await page.keyboard.press('Backspace');
+      else if (c === '\x04') await page.keyboard.press('Control+D');
+      else await page.keyboard.type(c);
+    }
+    if (!a.endsWith('\x04')) await page.keyboard.press('Enter');
   }
 }
 
@@ -94,44 +110,63 @@ async function downloads(page) {
   return got;
 }
 
-async function exampleRun(context, byButtons, screenshot) {
-  const label = byButtons ? 'buttons' : 'typed';
+const sortedAnswers = ['y', 'n', '', 'y'];
+const exampleFiles = (rename = (n) => n) => Object.fromEntries(
+  ['user.sdx', 'vaz3er.ini', '3ci.drc'].map((n) => [rename(n), fs.readFileSync(path.join(example, n))]));
+
+// Each run: the drive's files, how they come in, the answers, and what the
+// page must show. `golden` names the expected files of a successful run;
+// otherwise the page must show what the node runner writes to standard error
+// for the same files and answers, or the error line matched by `errorLine`.
+const runs = [
+  { name: 'typed', files: exampleFiles(), answers: sortedAnswers, golden: 'example-sorted', screenshot: true },
+  { name: 'buttons', files: exampleFiles(), answers: sortedAnswers, byButtons: true, golden: 'example-sorted' },
+  { name: 'edited answer', files: exampleFiles(), answers: ['n\by', 'yy\b\bn', 'x\b', 'y'], golden: 'example-sorted' },
+  { name: 'upper-case names', files: exampleFiles((n) => n.toUpperCase()), answers: sortedAnswers, golden: 'example-sorted' },
+  { name: 'folder picker', files: exampleFiles(), pick: 'folder', answers: sortedAnswers, golden: 'example-sorted' },
+  { name: 'dropped files', files: exampleFiles(), pick: 'drop', answers: sortedAnswers, golden: 'example-sorted' },
+  { name: 'no 3ci.drc', files: (({ '3ci.drc': _, ...rest }) => rest)(exampleFiles()), answers: sortedAnswers },
+  { name: 'short 3ci.drc', files: { ...exampleFiles(), '3ci.drc': exampleFiles()['3ci.drc'].subarray(0, 1000) },
+    answers: sortedAnswers },
+  { name: 'Ctrl-D at a question', files: exampleFiles(), answers: ['y', 'n\x04\x04'],
+    errorLine: /^tunewerk: cancelled at a question/ },
+];
+
+async function checkRun(context, run) {
+  const dir = scratchDrive(run.files);
+  const want = run.golden || run.errorLine ? null : reference(dir, [], run.answers.join('\n') + '\n');
   const { page } = await openPage(context);
-  const dir = scratchDrive(exampleFiles());
-  await pickFiles(page, dir);
-  await answer(page, ['y', 'n', '', 'y'], byButtons);
+  await pickFiles(page, dir, run.pick);
+  await answer(page, run.answers, run.byButtons);
   await ended(page);
-  check(`${label}: exit status`, (await exitStatus(page)) === 0);
-  const want = fs.readFileSync(path.join(expected, 'example-sorted/console.txt'), 'utf8').split('\n');
-  const rows = await screenRows(page);
-  check(`${label}: 25 rows of 80`, rows.length === 25 &&
-    (await page.$$eval('#screen > *', (r) => r.every((row) => Array.from(row.textContent).length === 80))));
-  for (let i = 0; i < 25; ++i) check(`${label}: row ${i + 1}`, rows[i] === (want[i] || ''), JSON.stringify(rows[i]));
-  const got = await downloads(page);
-  for (const name of outputs) {
-    const file = fs.readFileSync(path.join(expected, 'example-sorted', name));
-    check(`${label}: ${name}`, got[name] && Buffer.compare(got[name], file) === 0, 'differs or missing');
+  const status = await exitStatus(page), errorText = await page.textContent('#status');
+  const links = await downloads(page);
+  if (run.golden) {
+    check(`${run.name}: exit status`, status === 0, String(status));
+    const rows = await screenRows(page);
+    const lengths = await page.$$eval('#screen > *', (r) => r.map((row) => Array.from(row.textContent).length));
+    check(`${run.name}: 25 rows of 80`, lengths.length === 25 && lengths.every((n) => n === 80));
+    const console = fs.readFileSync(path.join(expected, run.golden, 'console.txt'), 'utf8').split('\n');
+    for (let i = 0; i < 25; ++i) {
+      check(`${run.name}: row ${i + 1}`, rows[i] === (console[i] || ''), JSON.stringify(rows[i]));
+    }
+    for (const name of outputs) {
+      const file = fs.readFileSync(path.join(expected, run.golden, name));
+      check(`${run.name}: ${name}`, links[name] && Buffer.compare(links[name], file) === 0, 'differs or missing');
+    }
+    check(`${run.name}: no warning`, errorText === '', errorText);
+  } else {
+    check(`${run.name}: exit status`, status === 1, String(status));
+    const ok = run.errorLine ? run.errorLine.test(errorText) : errorText + '\n' === want.stderr;
+    check(`${run.name}: error line`, ok, JSON.stringify(errorText));
+    check(`${run.name}: no download`, Object.keys(links).length === 0);
   }
-  check(`${label}: no warning`, (await page.textContent('#status')) === '');
-  if (screenshot) await page.screenshot({ path: screenshot, fullPage: true });
+  if (run.screenshot && option('--screenshot')) await page.screenshot({ path: option('--screenshot'), fullPage: true });
   // Run again: the same files, a new run from the banner.
   await page.click('#run-again');
   await waitForQuestion(page, 1);
-  check(`${label}: run again asks anew`, (await page.$$('a[download]')).length === 0);
-  await page.close();
-}
-
-async function failedRun(context, name, files) {
-  const dir = scratchDrive(files);
-  const want = reference(dir, [], 'y\nn\n\ny\n');
-  const { page } = await openPage(context);
-  await pickFiles(page, dir);
-  await answer(page, ['y', 'n', '', 'y'], false);
-  await ended(page);
-  check(`${name}: exit status`, (await exitStatus(page)) === want.status && want.status === 1);
-  check(`${name}: error line`, (await page.textContent('#status')) + '\n' === want.stderr,
-        JSON.stringify(await page.textContent('#status')));
-  check(`${name}: no download`, (await page.$$('a[download]')).length === 0);
+  check(`${run.name}: run again starts anew`, (await page.$$('a[download]')).length === 0 &&
+        (await page.textContent('#status')) === '');
   await page.close();
 }
 
@@ -150,10 +185,10 @@ async function listing(context) {
 async function timeDrive(context, dir) {
   const { page, loadMs } = await openPage(context);
   let started = Date.now();
-  await pickFiles(page, dir);
+  await pickFiles(page, dir, 'files');
   await waitForQuestion(page, 1);
   const firstQuestionMs = Date.now() - started;
-  await answer(page, ['y', 'y', 'n'], false);
+  await answer(page, ['y', 'y', ''], false);
   await waitForQuestion(page, 4);
   await page.click('#screen');
   await page.keyboard.type('y');
@@ -188,11 +223,9 @@ async function timeDrive(context, dir) {
       await timeDrive(context, option('--drive'));
       return;
     }
-    await exampleRun(context, false, option('--screenshot'));
-    await exampleRun(context, true, null);
-    const files = exampleFiles();
-    await failedRun(context, 'no 3ci.drc', { 'user.sdx': files['user.sdx'], 'vaz3er.ini': files['vaz3er.ini'] });
-    await failedRun(context, 'short 3ci.drc', { ...files, '3ci.drc': files['3ci.drc'].subarray(0, 1000) });
+    for (const run of runs) {
+      await checkRun(context, run).catch((error) => check(run.name, false, error.message.split('\n')[0]));
+    }
     await listing(context);
     check('no request outside the page', outside.length === 0, outside.join(' '));
   } finally {
