@@ -10,8 +10,12 @@
 
   // The console: what the program drew last, with the line being typed shown
   // at the cursor as a terminal echoes it.
-  const view = { glyphs: [], attributes: new Uint8Array(kColumns * kRows).fill(7), cursorColumn: 1, cursorRow: 1 };
-  view.glyphs = new Array(kColumns * kRows).fill(' ');
+  const view = {
+    glyphs: new Array(kColumns * kRows).fill(' '),
+    attributes: new Uint8Array(kColumns * kRows).fill(7),
+    cursorColumn: 1,
+    cursorRow: 1,
+  };
   const rowElements = [];
   for (let row = 0; row < kRows; ++row) rowElements.push(screenElement.appendChild(document.createElement('div')));
 
@@ -132,6 +136,13 @@
     const instance = await createTunewerk({
       host,
       thisProgram: 'tunewerk',
+      instantiateWasm(imports, receive) {
+        program.then((module) => WebAssembly.instantiate(module, imports)).then((instance) => receive(instance), (error) => {
+          statusElement.textContent = 'tunewerk: this browser cannot run the program: ' + error.message;
+          statusElement.className = 'error';
+        });
+        return {};
+      },
       print: (line) => stdout.push(new TextEncoder().encode(line + '\n')),
       printErr: (line) => stderr.push(line),
       preRun: [(module) => {
@@ -156,6 +167,10 @@
     }
     return { status, stdout: new Blob(stdout), stderr: stderr.join('\n'), instance };
   }
+
+  // The program, compiled once for all runs (tunewerkWasmBase64 is inlined
+  // before this script).
+  const program = WebAssembly.compile(Uint8Array.from(atob(tunewerkWasmBase64), (c) => c.charCodeAt(0)));
 
   let driveFiles = [];
   let running = false;
@@ -183,6 +198,7 @@
     outputsElement.replaceChildren();
     statusElement.textContent = '';
     statusElement.className = '';
+    delete document.body.dataset.exitStatus;
     keyboard.clear();
     screenElement.focus();
     const result = await runProgram(driveFiles, [], true);
@@ -202,7 +218,11 @@
       if (path.split('/').length > 2) continue;
       files.push({ name: file.name, bytes: new Uint8Array(await file.arrayBuffer()) });
     }
-    if (files.length === 0 || running) return;
+    if (files.length === 0) return;
+    if (running) {
+      statusElement.textContent = 'A run is waiting for its answers: finish it, or press Ctrl-D in the console, first.';
+      return;
+    }
     driveFiles = files;
     startRun();
   }
