@@ -35,10 +35,21 @@ function scratchDrive(files) {
   return dir;
 }
 
-// The node runner in `dir` with the answers on standard input.
-function reference(dir, args, answers) {
+// The node runner on a drive of `files` with the answers on standard input;
+// with the outputs it wrote.
+function reference(files, args, answers) {
+  const dir = scratchDrive(files);
   const r = childProcess.spawnSync(nodeRunner, args, { cwd: dir, input: answers });
-  return { status: r.status, stdout: r.stdout.toString(), stderr: r.stderr.toString() };
+  const written = Object.fromEntries(outputs.filter((n) => fs.existsSync(path.join(dir, n)))
+    .map((n) => [n, fs.readFileSync(path.join(dir, n))]));
+  return { status: r.status, stdout: r.stdout.toString(), stderr: r.stderr.toString(), written };
+}
+
+// The drive that fills the receiver's tables, from the bench's generator.
+function maximalFiles() {
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'tunewerk-maximal-'));
+  childProcess.execFileSync('python3', [path.join(here, '../../bench/benchtool.py'), 'max-drive', dir]);
+  return Object.fromEntries(fs.readdirSync(dir).map((n) => [n, fs.readFileSync(path.join(dir, n))]));
 }
 
 async function openPage(context) {
@@ -117,8 +128,9 @@ const exampleFiles = (rename = (n) => n) => Object.fromEntries(
 
 // Each run: the drive's files, how they come in, the answers, and what the
 // page must show. `golden` names the expected files of a successful run;
-// otherwise the page must show what the node runner writes to standard error
-// for the same files and answers, or the error line matched by `errorLine`.
+// otherwise the page must give the node runner's exit status, standard error
+// and outputs for the same files and answers (`fails`: status 1, no output),
+// or the error line matched by `errorLine`.
 const runs = [
   { name: 'typed', files: exampleFiles(), answers: sortedAnswers, golden: 'example-sorted', screenshot: true },
   { name: 'buttons', files: exampleFiles(), answers: sortedAnswers, byButtons: true, golden: 'example-sorted' },
@@ -126,16 +138,18 @@ const runs = [
   { name: 'upper-case names', files: exampleFiles((n) => n.toUpperCase()), answers: sortedAnswers, golden: 'example-sorted' },
   { name: 'folder picker', files: exampleFiles(), pick: 'folder', answers: sortedAnswers, golden: 'example-sorted' },
   { name: 'dropped files', files: exampleFiles(), pick: 'drop', answers: sortedAnswers, golden: 'example-sorted' },
-  { name: 'no 3ci.drc', files: (({ '3ci.drc': _, ...rest }) => rest)(exampleFiles()), answers: sortedAnswers },
+  { name: 'no 3ci.drc', files: (({ '3ci.drc': _, ...rest }) => rest)(exampleFiles()), answers: sortedAnswers,
+    fails: true },
   { name: 'short 3ci.drc', files: { ...exampleFiles(), '3ci.drc': exampleFiles()['3ci.drc'].subarray(0, 1000) },
-    answers: sortedAnswers },
+    answers: sortedAnswers, fails: true },
+  { name: 'warning at the limit', files: maximalFiles(), answers: ['y', 'y', '', 'y'] },
   { name: 'Ctrl-D at a question', files: exampleFiles(), answers: ['y', 'n\x04\x04'],
     errorLine: /^tunewerk: cancelled at a question/ },
 ];
 
 async function checkRun(context, run) {
   const dir = scratchDrive(run.files);
-  const want = run.golden || run.errorLine ? null : reference(dir, [], run.answers.join('\n') + '\n');
+  const want = run.golden || run.errorLine ? null : reference(run.files, [], run.answers.join('\n') + '\n');
   const { page } = await openPage(context);
   await pickFiles(page, dir, run.pick);
   await answer(page, run.answers, run.byButtons);
@@ -156,11 +170,16 @@ async function checkRun(context, run) {
       check(`${run.name}: ${name}`, links[name] && Buffer.compare(links[name], file) === 0, 'differs or missing');
     }
     check(`${run.name}: no warning`, errorText === '', errorText);
-  } else {
+  } else if (run.errorLine) {
     check(`${run.name}: exit status`, status === 1, String(status));
-    const ok = run.errorLine ? run.errorLine.test(errorText) : errorText + '\n' === want.stderr;
-    check(`${run.name}: error line`, ok, JSON.stringify(errorText));
+    check(`${run.name}: error line`, run.errorLine.test(errorText), JSON.stringify(errorText));
     check(`${run.name}: no download`, Object.keys(links).length === 0);
+  } else {
+    check(`${run.name}: exit status`, status === want.status && (status === 1) === Boolean(run.fails),
+          `${status}, the node runner's ${want.status}`);
+    check(`${run.name}: standard error`, errorText + '\n' === want.stderr, JSON.stringify(errorText));
+    check(`${run.name}: downloads`, Object.keys(links).length === Object.keys(want.written).length &&
+          Object.entries(want.written).every(([n, bytes]) => links[n] && Buffer.compare(links[n], bytes) === 0));
   }
   if (run.screenshot && option('--screenshot')) await page.screenshot({ path: option('--screenshot'), fullPage: true });
   // Run again: the same files, a new run from the banner.
@@ -172,8 +191,9 @@ async function checkRun(context, run) {
 }
 
 async function listing(context) {
-  const dir = scratchDrive({ 'user.drc': fs.readFileSync(path.join(expected, 'example-sorted/user.drc')) });
-  const want = reference(dir, ['--list', 'user.drc'], '');
+  const files = { 'user.drc': fs.readFileSync(path.join(expected, 'example-sorted/user.drc')) };
+  const dir = scratchDrive(files);
+  const want = reference(files, ['--list', 'user.drc'], '');
   const { page } = await openPage(context);
   await page.setInputFiles('#receiver-file', path.join(dir, 'user.drc'));
   await page.waitForFunction(() => document.querySelector('#listing').textContent !== '');
