@@ -23,6 +23,7 @@ const outputs = ['user.drc', 'tunewerk.txt', 'audio.txt', 'video.txt'];
 const browserPaths = ['/usr/lib/chromium/chromium', '/usr/bin/chromium'];
 
 let failures = 0, passes = 0;
+const pageErrors = [];  // script errors and refusals the pages reported
 function check(name, ok, detail) {
   if (ok) { passes++; return; }
   failures++;
@@ -55,6 +56,8 @@ function maximalFiles() {
 async function openPage(context) {
   const page = await context.newPage();
   page.setDefaultTimeout(15000);
+  page.on('pageerror', (error) => pageErrors.push(error.message));
+  page.on('console', (message) => { if (message.type() === 'error') pageErrors.push(message.text()); });
   await page.goto('file://' + path.resolve(pagePath));
   await page.waitForSelector('body[data-ready="yes"]');
   // From the start of the navigation to the end of the load, as the page counts it.
@@ -261,6 +264,7 @@ async function timeDrive(context, dir) {
     }
     await listing(context);
     check('no request outside the page', outside.length === 0, outside.join(' '));
+    check('no error in the pages', pageErrors.length === 0, pageErrors.join(' | '));
   } finally {
     await context.close();
     fs.rmSync(profile, { recursive: true, force: true });
