@@ -1,0 +1,273 @@
+// Drive C on the web is a folder of the runtime's file system: in the page an
+// in-memory folder holding the files the user picked, under the node runner
+// the real current folder. Nothing here is interrupted by a signal, and the
+// host does what the runtime's file system cannot: the lock and durability.
+#include <dirent.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <string>
+
+#include "platform/drive.h"
+#include "platform/interrupt.h"
+#include "platform/system.h"
+#include "platform/web/host.h"
+
+namespace tunewerk {
+
+namespace {
+
+std::string Reason(int error) {
+  return std::strerror(error);
+}
+
+char LowerAscii(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
+  }
+  return true;
+}
+
+// As on disk: the byte-wise smallest name equal to `name` ignoring ASCII
+// case; empty when there is none.
+std::string FindIgnoringCase(std::string_view name) {
+  std::string best;
+  DIR* dir = opendir(".");
+  if (dir == nullptr) return best;
+  while (dirent* entry = readdir(dir)) {
+    std::string_view candidate(entry->d_name);
+    if (EqualIgnoringAsciiCase(candidate, name) && (best.empty() || candidate < best)) {
+      best = std::string(candidate);
+    }
+  }
+  closedir(dir);
+  return best;
+}
+
+// Sets errno to EINVAL when the file exists but is refused, so that no other
+// spelling of its name is tried.
+bool OpenRegularFile(const std::string& path, int* fd, std::string* reason) {
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0) {
+    *reason = Reason(errno);
+    return false;
+  }
+  if (!S_ISREG(info.st_mode)) {
+    *reason = S_ISDIR(info.st_mode) ? kIsDirectoryReason : kNotRegularFileReason;
+    errno = EINVAL;
+    return false;
+  }
+  *fd = open(path.c_str(), O_RDONLY);
+  if (*fd >= 0) return true;
+  int error = errno;
+  *reason = Reason(error);
+  errno = error == ENOENT ? EINVAL : error;
+  return false;
+}
+
+class WebReadableFile : public ReadableFile {
+ public:
+  explicit WebReadableFile(int fd) : fd_(fd) {}
+  ~WebReadableFile() override { close(fd_); }
+
+  bool Read(std::uint8_t* buffer, std::size_t capacity, std::size_t* got,
+            std::string* reason) override {
+    ssize_t n = read(fd_, buffer, capacity);
+    if (n < 0) {
+      *reason = Reason(errno);
+      return false;
+    }
+    *got = static_cast<std::size_t>(n);
+    return true;
+  }
+
+ private:
+  int fd_;
+};
+
+class WebWritableFile : public WritableFile {
+ public:
+  WebWritableFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+  ~WebWritableFile() override {
+    if (fd_ >= 0) close(fd_);
+  }
+
+  bool Write(const std::uint8_t* data, std::size_t size, std::string* reason) override {
+    while (size > 0) {
+      ssize_t n = write(fd_, data, size);
+      if (n <= 0) {
+        *reason = n < 0 ? Reason(errno) : "nothing written";
+        return false;
+      }
+      data += n;
+      size -= static_cast<std::size_t>(n);
+    }
+    return true;
+  }
+
+  // The data is durable before the temporary can replace an output.
+  bool Close(std::string* reason) override {
+    int fd = fd_;
+    fd_ = -1;
+    if (close(fd) != 0) {
+      *reason = Reason(errno);
+      return false;
+    }
+    return Sync(path_, reason);
+  }
+
+  static bool Sync(const std::string& path, std::string* reason) {
+    int error = tunewerk_host_sync(path.c_str());
+    if (error == 0) return true;
+    *reason = Reason(EIO);
+    return false;
+  }
+
+ private:
+  int fd_;
+  std::string path_;
+};
+
+class WebDrive : public Drive {
+ public:
+  explicit WebDrive(std::string_view directory) {
+    if (directory.empty()) return;
+    shownPrefix_ = std::string(directory);
+    if (shownPrefix_.back() != '/') shownPrefix_ += '/';
+  }
+
+  bool LockFolder(std::string* problem) override {
+    switch (tunewerk_host_lock()) {
+      case 1:
+        return true;
+      case 0:
+        *problem = "another run is using this folder";
+        return false;
+      default:
+        *problem = "cannot lock this folder: " + Reason(EIO);
+        return false;
+    }
+  }
+
+  bool OpenExisting(std::string_view name, std::unique_ptr<ReadableFile>* file, std::string* shown,
+                    std::string* reason) override {
+    std::string path(name);
+    *shown = ShownName(path);
+    int fd = -1;
+    if (!OpenRegularFile(path, &fd, reason) && errno == ENOENT) {
+      std::string found = FindIgnoringCase(name);
+      if (!found.empty()) {
+        *shown = ShownName(found);
+        OpenRegularFile(found, &fd, reason);
+      }
+    }
+    if (fd < 0) return false;
+    *file = std::make_unique<WebReadableFile>(fd);
+    return true;
+  }
+
+  bool CreateTemporary(std::string_view name, std::unique_ptr<WritableFile>* file,
+                       std::string* reason) override {
+    std::string path = TemporaryName(name);
+    // Exclusive: the run writes nowhere but its own new files.
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
+    if (fd < 0) {
+      int error = errno;
+      *reason = error == EEXIST ? path + ": " + Reason(error) : Reason(error);
+      return false;
+    }
+    RememberTemporary(name, path);
+    *file = std::make_unique<WebWritableFile>(fd, path);
+    return true;
+  }
+
+  EntryKind KindOf(std::string_view name) override {
+    struct stat info {};
+    if (lstat(std::string(name).c_str(), &info) != 0) {
+      return errno == ENOENT ? EntryKind::kAbsent : EntryKind::kOther;
+    }
+    return S_ISDIR(info.st_mode) ? EntryKind::kDirectory : EntryKind::kOther;
+  }
+
+  bool Rename(std::string_view from, std::string_view to, std::string* reason) override {
+    if (rename(std::string(from).c_str(), std::string(to).c_str()) == 0) return true;
+    *reason = Reason(errno);
+    return false;
+  }
+
+  bool Remove(std::string_view name, std::string* reason) override {
+    if (unlink(std::string(name).c_str()) == 0 || errno == ENOENT) return true;
+    *reason = Reason(errno);
+    return false;
+  }
+
+  bool CreateMarker(std::string_view name, std::string* reason) override {
+    std::string path(name);
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
+    if (fd < 0) {
+      *reason = Reason(errno);
+      return false;
+    }
+    WebWritableFile marker(fd, path);
+    return marker.Close(reason) && SyncFolder(reason);
+  }
+
+  bool SyncFolder(std::string* reason) override { return WebWritableFile::Sync(".", reason); }
+
+  void HoldStopsToEnd() override { HoldStopSignalsToEnd(); }
+
+  void RemoveTemporary(std::string_view name) override {
+    unlink(TemporaryName(name).c_str());
+    ForgetTemporary(name);
+  }
+
+  std::string ShownName(std::string_view name) const override {
+    return shownPrefix_ + std::string(name);
+  }
+
+ private:
+  std::string shownPrefix_;
+};
+
+class StandardOutput : public WritableFile {
+ public:
+  bool Write(const std::uint8_t* data, std::size_t size, std::string* reason) override {
+    std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    return WriteStandardOutput(bytes, reason);
+  }
+  bool Close(std::string*) override { return true; }
+};
+
+}  // namespace
+
+bool EnterDirectory(const std::string& directory, std::string* reason) {
+  if (chdir(directory.c_str()) == 0) return true;
+  *reason = Reason(errno);
+  return false;
+}
+
+std::unique_ptr<Drive> MakeSystemDrive(std::string_view directory) {
+  return std::make_unique<WebDrive>(directory);
+}
+
+bool OpenFileForReading(const std::string& path, std::unique_ptr<ReadableFile>* file,
+                        std::string* reason) {
+  int fd = -1;
+  if (!OpenRegularFile(path, &fd, reason)) return false;
+  *file = std::make_unique<WebReadableFile>(fd);
+  return true;
+}
+
+std::unique_ptr<WritableFile> MakeStandardOutput() {
+  return std::make_unique<StandardOutput>();
+}
+
+}  // namespace tunewerk
