@@ -143,16 +143,17 @@ void Screen::Put(std::string_view bytes) {
   }
 }
 
-// The echo of a list record: LF, at least kBlock cell bytes, CR. Those
-// bytes are copied into the rows they cover without a look at each piece.
+// The echo of a list record: LF, at least kBlock cell bytes, then the CR, or
+// none where a long line was cut. Those bytes are copied into the rows they
+// cover without a look at each piece.
 bool Screen::PutListLine(const std::uint8_t* bytes, std::size_t size) {
-  if (size < kBlock + 2 || bytes[0] != kLineFeed || bytes[size - 1] != kCarriageReturn) {
-    return false;
-  }
-  if (!AllFillCells(bytes + 1, size - 2)) return false;
+  if (size < kBlock + 2 || bytes[0] != kLineFeed) return false;
+  bool returns = bytes[size - 1] == kCarriageReturn;
+  std::size_t cells = size - (returns ? 2 : 1);
+  if (!AllFillCells(bytes + 1, cells)) return false;
   LineFeed();
-  PutCells(bytes + 1, size - 2);
-  column_ = 1;
+  PutCells(bytes + 1, cells);
+  if (returns) column_ = 1;
   return true;
 }
 
