@@ -159,18 +159,25 @@ bool Screen::PutListLine(const std::uint8_t* bytes, std::size_t size) {
 
 void Screen::PutCells(const std::uint8_t* bytes, std::size_t count) {
   // Rows that follow one another in the ring and need no scroll, even for the
-  // wrap after a last column, take the bytes in one copy.
+  // wrap after a last column, take the bytes in one copy. One division gives
+  // both how far down the text ends and in which column.
+  auto width = static_cast<std::size_t>(width_);
   std::size_t end = static_cast<std::size_t>(column_ - 1) + count;
-  std::size_t rowsDown = end / static_cast<std::size_t>(width_);
-  std::size_t firstRing = static_cast<std::size_t>(top_ + row_ - 1) % height_;
+  std::size_t rowsDown = end / width;
+  std::size_t endColumn = end % width;
+  // Rows below the cursor's that hold a byte: not the one a wrap moves to.
+  std::size_t filledDown = rowsDown - (endColumn == 0 ? 1 : 0);
+  int ring = top_ + row_ - 1;
+  if (ring >= height_) ring -= height_;
   if (count > 0 && row_ + rowsDown <= static_cast<std::size_t>(height_) &&
-      firstRing + (end - 1) / width_ < static_cast<std::size_t>(height_)) {
-    std::size_t offset = RowOffset(row_) + static_cast<std::size_t>(column_ - 1);
+      ring + filledDown < static_cast<std::size_t>(height_)) {
+    std::size_t offset =
+        static_cast<std::size_t>(ring) * width + static_cast<std::size_t>(column_ - 1);
     std::memcpy(&characters_[offset], bytes, count);
     std::memset(&attributes_[offset], attribute_, count);
     ++changes_;
     row_ += static_cast<int>(rowsDown);
-    column_ = static_cast<int>(end % width_) + 1;
+    column_ = static_cast<int>(endColumn) + 1;
     return;
   }
   while (count > 0) {
