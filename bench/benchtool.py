@@ -185,11 +185,15 @@ def run_once(label, cwd, stdin, stdout, argv):
     with open(os.devnull if stdin == "-" else stdin, "rb") as fin, \
          open(os.devnull if stdout == "-" else stdout, "wb") as fout:
         start = time.perf_counter()
-        process = subprocess.Popen(argv, cwd=cwd, stdin=fin, stdout=fout)
+        # Its warnings (a list with no programme taken) are expected here; the
+        # pipe holds them until the run ends, and they are shown if it fails.
+        process = subprocess.Popen(argv, cwd=cwd, stdin=fin, stdout=fout, stderr=subprocess.PIPE)
         _, status, usage = os.wait4(process.pid, 0)
         elapsed = time.perf_counter() - start
+        errors = process.stderr.read().decode(errors="replace")
+        process.stderr.close()
     if os.waitstatus_to_exitcode(status) != 0:
-        sys.exit("%s: exit status %d" % (label, os.waitstatus_to_exitcode(status)))
+        sys.exit("%s: exit status %d\n%s" % (label, os.waitstatus_to_exitcode(status), errors))
     return elapsed, usage.ru_utime + usage.ru_stime
 
 

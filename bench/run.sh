@@ -62,9 +62,9 @@ done
 # One run each first: it warms the page cache and makes the outputs that the
 # cat of the maximal drive reads.
 for d in max rejected-100mb rejected-lf-100mb $lengths rejected-200mb rejected-1mb; do
-  (cd "$data/$d" && "$program" <"$data/answers-sorted" >console.txt)
+  (cd "$data/$d" && "$program" <"$data/answers-sorted" >console.txt 2>warnings.txt)
 done
-(cd "$data/max-unsorted" && "$program" <"$data/answers-unsorted" >console.txt)
+(cd "$data/max-unsorted" && "$program" <"$data/answers-unsorted" >console.txt 2>warnings.txt)
 word() { od -An -tu1 -j"$2" -N2 "$1" | awk '{print $1 * 256 + $2}'; }
 tps=$(word "$data/max/user.drc" 27016)
 progs=$(word "$data/max/user.drc" 73022)

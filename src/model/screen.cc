@@ -147,12 +147,13 @@ void Screen::Put(std::string_view bytes) {
 // cover without a look at each piece.
 bool Screen::PutListLine(const std::uint8_t* bytes, std::size_t size) {
   if (size < kBlock + 2 || bytes[0] != kLineFeed) return false;
-  bool returns = bytes[size - 1] == kCarriageReturn;
-  std::size_t cells = size - (returns ? 2 : 1);
+  // Without a branch on it: lists that mix cut and whole lines are common.
+  std::size_t returns = bytes[size - 1] == kCarriageReturn ? 1 : 0;
+  std::size_t cells = size - 1 - returns;
   if (!AllFillCells(bytes + 1, cells)) return false;
   LineFeed();
   PutCells(bytes + 1, cells);
-  if (returns) column_ = 1;
+  column_ -= static_cast<int>(returns) * (column_ - 1);  // column 1 after a CR
   return true;
 }
 
