@@ -1,15 +1,18 @@
 #!/usr/bin/env python3
 """Bench data and timing for tunewerk.
 
-  benchtool.py max-drive DIR [--seed N]
+  benchtool.py max-drive DIR [--seed N] [--columns C[,C...]]
       A drive whose list fills both tables: 999 transponders and 2999
       programmes (the record that opens the last transponder also makes the
       last programme), mixed with rejected records, multi-audio services,
       radio, feeds and scrambled services, and more records after the limit.
-  benchtool.py rejected-drive DIR --bytes N [--seed N]
-      A drive whose list of realistic 126-column CR LF lines (at least N
-      bytes) the import rejects record by record: none has the stream type
-      it takes.
+  benchtool.py rejected-drive DIR --bytes N [--seed N] [--columns C[,C...]] [--bare-lf]
+      A drive whose list of realistic CR LF lines (at least N bytes) the
+      import rejects record by record: none has the stream type it takes.
+  --columns: the length of each line before its line end, 126 by default.
+      Lists in use have longer lines (127 and 132 columns seen), whose
+      columns after 126 the import cuts off. Several lengths make a mix, one
+      drawn for each line.
   benchtool.py measure --runs N --case LABEL CWD STDIN STDOUT COMMAND ...
       Runs the cases in turn, round after round, and prints per case the
       median, lowest and highest wall time, the median CPU time (user +
@@ -18,6 +21,8 @@
       would inherit its resident set in the kernel's peak figure). STDIN and
       STDOUT are paths ("-" is /dev/null); COMMAND is split like a shell line.
       --check ratio A B LIMIT: median A / median B at most LIMIT;
+      --check cpu A B LIMIT: the same of the median CPU times, which a busy
+      machine disturbs less;
       --check share A B LIMIT: (A - B) / A at most LIMIT percent;
       --check rss A B LIMIT: peak RSS of A and B differ by at most LIMIT KB.
 
@@ -56,6 +61,21 @@ TAGS = ["deu", "eng", "fra", "ita", "spa", "por", "ces", "pol", "nld", "2ch"]
 OTHER_STREAMS = ["H264", "MPG4", "HEVC", "AC3 ", "DATA", "mpg2", "MPG1"]
 
 
+def lengthen(line, columns, rng):
+    """The 126-column line cut or extended to `columns`: digits and blanks."""
+    if columns <= len(line):
+        return line[:columns]
+    extra = "".join(rng.choice("0123456789 ") for _ in range(columns - len(line)))
+    return line + extra
+
+
+def columns_list(text):
+    columns = [int(c) for c in text.split(",")]
+    if not columns or min(columns) < 1:
+        raise argparse.ArgumentTypeError("line lengths are whole numbers from 1")
+    return columns
+
+
 def programme_name(rng):
     word = "".join(rng.choice(SYLLABLES) for _ in range(rng.randint(1, 3))).capitalize()
     name = word + " " + rng.choice(WORDS)
@@ -64,8 +84,12 @@ def programme_name(rng):
     return name[:20]
 
 
-def write_drive(directory, sdx_lines, header, line_end=LINE_END):
+def write_drive(directory, sdx_lines, header, line_end=LINE_END, columns=(126,), seed=1):
     directory.mkdir(parents=True, exist_ok=True)
+    if list(columns) != [126]:
+        # A stream of its own: the records stay those of the 126-column list.
+        rng = random.Random(seed + 1000)
+        sdx_lines = (lengthen(line, rng.choice(columns), rng) for line in sdx_lines)
     # Large writes: a file written in small pieces sits in the page cache in
     # small pieces too, which slows every later read of it (wc -l included).
     with open(directory / "user.sdx", "wb") as out:
@@ -113,7 +137,7 @@ def transponder(rng, t):
                 tp_code=rng.randint(1, 9999))
 
 
-def max_drive(directory, seed):
+def max_drive(directory, seed, columns=(126,)):
     rng = random.Random(seed)
     transponders, programmes = 999, 2999
     # Transponders 1..998 carry 2998 programmes; the first record of the
@@ -141,17 +165,19 @@ def max_drive(directory, seed):
         tp = transponder(rng, t)
         lines.append(sdx_line(radio=False, name=programme_name(rng), provider="NORDFUNK",
                               vpid=100, apid=101, pcr=100, sid=1, tag="deu", ca=FREE, **tp))
-    write_drive(directory, lines, "SDX channel list - bench data, seed %d" % seed)
+    write_drive(directory, lines, "SDX channel list - bench data, seed %d" % seed,
+                columns=columns, seed=seed)
 
 
-def rejected_drive(directory, size, seed, line_end=LINE_END):
+def rejected_drive(directory, size, seed, line_end=LINE_END, columns=(126,)):
     rng = random.Random(seed)
     pool = [rejected_line(rng, transponder(rng, t)) for t in range(4096)]
-    line_bytes = 126 + len(LINE_END)  # the same records whatever the line end
-    count = -(-size // line_bytes)
+    # The same records whatever the line end; about `size` bytes of a mix.
+    line_bytes = statistics.mean(columns) + len(LINE_END)
+    count = -(-size // int(line_bytes))
     picks = rng.choices(range(len(pool)), k=count)
     write_drive(directory, (pool[i] for i in picks),
-                "SDX channel list - rejected records, seed %d" % seed, line_end)
+                "SDX channel list - rejected records, seed %d" % seed, line_end, columns, seed)
 
 
 def run_once(label, cwd, stdin, stdout, argv):
@@ -159,11 +185,15 @@ def run_once(label, cwd, stdin, stdout, argv):
     with open(os.devnull if stdin == "-" else stdin, "rb") as fin, \
          open(os.devnull if stdout == "-" else stdout, "wb") as fout:
         start = time.perf_counter()
-        process = subprocess.Popen(argv, cwd=cwd, stdin=fin, stdout=fout)
+        # Its warnings (a list with no programme taken) are expected here; the
+        # pipe holds them until the run ends, and they are shown if it fails.
+        process = subprocess.Popen(argv, cwd=cwd, stdin=fin, stdout=fout, stderr=subprocess.PIPE)
         _, status, usage = os.wait4(process.pid, 0)
         elapsed = time.perf_counter() - start
+        errors = process.stderr.read().decode(errors="replace")
+        process.stderr.close()
     if os.waitstatus_to_exitcode(status) != 0:
-        sys.exit("%s: exit status %d" % (label, os.waitstatus_to_exitcode(status)))
+        sys.exit("%s: exit status %d\n%s" % (label, os.waitstatus_to_exitcode(status), errors))
     return elapsed, usage.ru_utime + usage.ru_stime
 
 
@@ -173,11 +203,14 @@ def peak_rss_kb(label, cwd, stdin, stdout, argv):
         return int(report.read().split()[-1])
 
 
-def check(kind, a, b, limit, times, rss):
+def check(kind, a, b, limit, times, cpu, rss):
     """One target line: a time ratio, a share of a's time, or a memory difference."""
     ta, tb = statistics.median(times[a]), statistics.median(times[b])
     if kind == "ratio":
         value, text = ta / tb, "%s / %s = %.2f (target at most %s)" % (a, b, ta / tb, limit)
+    elif kind == "cpu":
+        ca, cb = statistics.median(cpu[a]), statistics.median(cpu[b])
+        value, text = ca / cb, "cpu %s / %s = %.2f (target at most %s)" % (a, b, ca / cb, limit)
     elif kind == "share":
         value = (ta - tb) / ta
         text = "(%s - %s) / %s = %.1f%% (target at most %s%%)" % (a, b, a, 100 * value, limit)
@@ -196,17 +229,17 @@ def measure(runs, cases, checks):
             wall, used = run_once(label, cwd, stdin, stdout, shlex.split(command))
             times[label].append(wall)
             cpu[label].append(used)
-    print("%-34s %10s %10s %10s %10s %12s" % ("case", "median ms", "min ms", "max ms", "cpu ms",
+    print("%-40s %10s %10s %10s %10s %12s" % ("case", "median ms", "min ms", "max ms", "cpu ms",
                                              "peak RSS KB"))
     rss = {}
     for label, cwd, stdin, stdout, command in cases:
         t = times[label]
         rss[label] = peak_rss_kb(label, cwd, stdin, stdout, shlex.split(command))
-        print("%-34s %10.1f %10.1f %10.1f %10.1f %12d" % (
+        print("%-40s %10.1f %10.1f %10.1f %10.1f %12d" % (
             label, 1000 * statistics.median(t), 1000 * min(t), 1000 * max(t),
             1000 * statistics.median(cpu[label]), rss[label]))
     for kind, a, b, limit in checks:
-        check(kind, a, b, limit, times, rss)
+        check(kind, a, b, limit, times, cpu, rss)
 
 
 def main():
@@ -215,22 +248,25 @@ def main():
     p = sub.add_parser("max-drive")
     p.add_argument("dir", type=Path)
     p.add_argument("--seed", type=int, default=1)
+    p.add_argument("--columns", type=columns_list, default=[126], help="line lengths, e.g. 126,132")
     p = sub.add_parser("rejected-drive")
     p.add_argument("dir", type=Path)
     p.add_argument("--bytes", type=int, required=True)
     p.add_argument("--seed", type=int, default=1)
     p.add_argument("--bare-lf", action="store_true", help="lines end in LF alone")
+    p.add_argument("--columns", type=columns_list, default=[126], help="line lengths, e.g. 126,132")
     p = sub.add_parser("measure")
     p.add_argument("--runs", type=int, default=5)
     p.add_argument("--case", nargs=5, action="append", required=True,
                    metavar=("LABEL", "CWD", "STDIN", "STDOUT", "COMMAND"))
     p.add_argument("--check", nargs=4, action="append", default=[],
-                   metavar=("ratio|share|rss", "A", "B", "LIMIT"))
+                   metavar=("ratio|cpu|share|rss", "A", "B", "LIMIT"))
     args = parser.parse_args()
     if args.command == "max-drive":
-        max_drive(args.dir, args.seed)
+        max_drive(args.dir, args.seed, args.columns)
     elif args.command == "rejected-drive":
-        rejected_drive(args.dir, args.bytes, args.seed, "\n" if args.bare_lf else LINE_END)
+        rejected_drive(args.dir, args.bytes, args.seed, "\n" if args.bare_lf else LINE_END,
+                       args.columns)
     else:
         measure(args.runs, args.case, args.check)
 

@@ -5,7 +5,9 @@
 #
 # Environment: RUNS (rounds, default 7), SEED (default 1), BUILD_DIR (default:
 # the release preset's build/release), BENCH_DIR (scratch, default a fresh
-# directory under /tmp, removed at exit; it needs about 720 MB).
+# directory under /tmp, removed at exit; it needs about 1 GB), BEFORE (another
+# tunewerk program, say one of an earlier commit, measured beside this one on
+# the lists of each line length).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 runs=${RUNS:-7}
@@ -45,24 +47,30 @@ for size in 100 200 1; do
   $tool rejected-drive "$data/rejected-${size}mb" --bytes $((size * 1024 * 1024)) --seed "$seed"
 done
 $tool rejected-drive "$data/rejected-lf-100mb" --bytes $((100 * 1024 * 1024)) --seed "$seed" --bare-lf
+# Lists in use have lines longer than 126 columns; the import cuts them.
+mix=100,126,127,132,200
+for columns in 127 132 $mix; do
+  $tool rejected-drive "$data/rejected-${columns//,/-}-100mb" --bytes $((100 * 1024 * 1024)) --seed "$seed" --columns "$columns"
+done
+lengths="rejected-127-100mb rejected-132-100mb rejected-${mix//,/-}-100mb"
 printf 'y\ny\n\ny\n' >"$data/answers-sorted"
 printf 'y\ny\nn\ny\n' >"$data/answers-unsorted"
-for d in max max-unsorted rejected-100mb rejected-lf-100mb rejected-200mb rejected-1mb; do
+for d in max max-unsorted rejected-100mb rejected-lf-100mb $lengths rejected-200mb rejected-1mb; do
   echo "$d: $(stat -c %s "$data/$d/user.sdx") bytes, $(wc -l <"$data/$d/user.sdx") lines"
 done
 
 # One run each first: it warms the page cache and makes the outputs that the
 # cat of the maximal drive reads.
-for d in max rejected-100mb rejected-lf-100mb rejected-200mb rejected-1mb; do
-  (cd "$data/$d" && "$program" <"$data/answers-sorted" >console.txt)
+for d in max rejected-100mb rejected-lf-100mb $lengths rejected-200mb rejected-1mb; do
+  (cd "$data/$d" && "$program" <"$data/answers-sorted" >console.txt 2>warnings.txt)
 done
-(cd "$data/max-unsorted" && "$program" <"$data/answers-unsorted" >console.txt)
+(cd "$data/max-unsorted" && "$program" <"$data/answers-unsorted" >console.txt 2>warnings.txt)
 word() { od -An -tu1 -j"$2" -N2 "$1" | awk '{print $1 * 256 + $2}'; }
 tps=$(word "$data/max/user.drc" 27016)
 progs=$(word "$data/max/user.drc" 73022)
 echo "maximal drive: $tps transponders, $progs programmes"
 [ "$tps" = 999 ] && [ "$progs" = 2999 ] || { echo "the maximal drive does not fill both tables" >&2; exit 1; }
-for d in rejected-100mb rejected-lf-100mb rejected-200mb rejected-1mb; do
+for d in rejected-100mb rejected-lf-100mb $lengths rejected-200mb rejected-1mb; do
   [ "$(word "$data/$d/user.drc" 73022)" = 0 ] || { echo "$d: a record was accepted" >&2; exit 1; }
 done
 
@@ -76,16 +84,31 @@ in_pty() {
 live=$(in_pty "")
 redirected=$(in_pty ">$data/rejected-100mb/console.txt")
 
-list=$data/rejected-100mb/user.sdx
+# Each list with wc -l on its bytes, in alternating rounds; BEFORE beside.
+length_cases=()
+for columns in 126 127 132 $mix; do
+  d=rejected-${columns//,/-}-100mb
+  [ "$columns" = 126 ] && d=rejected-100mb
+  label="$columns columns"
+  [ "$columns" = "$mix" ] && label="mix of $columns"
+  length_cases+=(--case "wc -l ($label)" "$data" - "$data/wc.txt" "wc -l $data/$d/user.sdx")
+  length_cases+=(--case "tunewerk ($label)" "$data/$d" "$data/answers-sorted" "$data/$d/console.txt" "$program")
+  if [ -n "${BEFORE:-}" ]; then
+    length_cases+=(--case "before ($label)" "$data/$d" "$data/answers-sorted" "$data/$d/console.txt" "$(realpath "$BEFORE")")
+  fi
+done
 echo
-echo "== rejected-record list: import against wc -l, same bytes, in alternating rounds"
-echo "   (the same records with bare LF line ends beside them, for comparison)"
-$tool measure --runs "$runs" \
-  --case "wc -l (100 MB)" "$data" - "$data/wc.txt" "wc -l $list" \
-  --case "tunewerk (100 MB rejected)" "$data/rejected-100mb" "$data/answers-sorted" "$data/rejected-100mb/console.txt" "$program" \
-  --case "wc -l (100 MB, bare LF)" "$data" - "$data/wc.txt" "wc -l $data/rejected-lf-100mb/user.sdx" \
-  --case "tunewerk (100 MB, bare LF)" "$data/rejected-lf-100mb" "$data/answers-sorted" "$data/rejected-lf-100mb/console.txt" "$program" \
-  --check ratio "tunewerk (100 MB rejected)" "wc -l (100 MB)" 2
+echo "== rejected-record lists (100 MB, CR LF) by line length: import against wc -l, same bytes,"
+echo "   in alternating rounds (the 126-column records with bare LF line ends beside them)"
+length_checks=(--check cpu "tunewerk (126 columns)" "wc -l (126 columns)" 2
+               --check cpu "tunewerk (132 columns)" "wc -l (132 columns)" 1.5)
+if [ -n "${BEFORE:-}" ]; then
+  length_checks+=(--check cpu "tunewerk (126 columns)" "before (126 columns)" 1.0)
+fi
+$tool measure --runs "$runs" "${length_cases[@]}" \
+  --case "wc -l (126 columns, bare LF)" "$data" - "$data/wc.txt" "wc -l $data/rejected-lf-100mb/user.sdx" \
+  --case "tunewerk (126 columns, bare LF)" "$data/rejected-lf-100mb" "$data/answers-sorted" "$data/rejected-lf-100mb/console.txt" "$program" \
+  "${length_checks[@]}"
 
 echo
 echo "== peak memory: 1 MB against 200 MB list (with cat of the 200 MB for scale)"

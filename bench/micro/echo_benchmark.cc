@@ -16,9 +16,9 @@ std::string ListRecord(char fill) {
   return "\n" + std::string(126, fill) + "\r";
 }
 
-void BM_ScreenPutRecord(benchmark::State& state) {
+// The record put at row 12 over and over, as the echo does.
+void PutRecordAtRow12(benchmark::State& state, const std::string& record) {
   Screen screen(80, 25, 0x07);
-  const std::string record = ListRecord('x');
   for (auto _ : state) {
     screen.MoveCursor(1, 12);
     screen.Put(record);
@@ -26,19 +26,23 @@ void BM_ScreenPutRecord(benchmark::State& state) {
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * record.size()));
 }
+
+void BM_ScreenPutRecord(benchmark::State& state) {
+  PutRecordAtRow12(state, ListRecord('x'));
+}
 BENCHMARK(BM_ScreenPutRecord);
+
+// The record of a line longer than 126 columns: LF and 127 characters, no CR.
+void BM_ScreenPutCutRecord(benchmark::State& state) {
+  PutRecordAtRow12(state, "\n" + std::string(127, 'x'));
+}
+BENCHMARK(BM_ScreenPutCutRecord);
 
 // Tabs take the scan's slow way: a low byte that fills a cell.
 void BM_ScreenPutRecordWithTabs(benchmark::State& state) {
-  Screen screen(80, 25, 0x07);
   std::string record = ListRecord('x');
   for (std::size_t i = 10; i < record.size() - 1; i += 20) record[i] = '\t';
-  for (auto _ : state) {
-    screen.MoveCursor(1, 12);
-    screen.Put(record);
-    benchmark::DoNotOptimize(screen.changes());
-  }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * record.size()));
+  PutRecordAtRow12(state, record);
 }
 BENCHMARK(BM_ScreenPutRecordWithTabs);
 

@@ -46,7 +46,12 @@ void BM_ReadSdxRecords(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadSdxRecords);
 
-// Lines too long for a record are put together from runs and cut.
+// Lines of lists in use: cut after their 127th character, in place.
+void BM_ReadLongSdxRecords(benchmark::State& state) {
+  ReadList(state, List(8192, 132));
+}
+BENCHMARK(BM_ReadLongSdxRecords);
+
 void BM_ReadOverlongSdxRecords(benchmark::State& state) {
   ReadList(state, List(4096, 300));
 }

@@ -75,17 +75,16 @@ std::size_t CellRun(const std::uint8_t* bytes, std::size_t limit) {
 }
 
 // Whether none of `count` bytes is below 14, so that all of them fill cells.
-// REQUIRES: count >= kBlock.
+// The lowest byte of the whole blocks and of a last block that overlaps
+// them: vector minimums and no branch until the end, as a clean record is
+// the common case. REQUIRES: count >= kBlock.
 bool AllFillCells(const std::uint8_t* bytes, std::size_t count) {
-  std::size_t checked = 0;
-  for (; checked + 2 * kBlock <= count; checked += 2 * kBlock) {
-    if (!PairIsClean(bytes + checked)) return false;
-  }
-  if (checked + kBlock <= count) {
-    if (FirstLowByte(bytes + checked) != kBlock) return false;
-    checked += kBlock;
-  }
-  return checked == count || FirstLowByte(bytes + count - kBlock) == kBlock;
+  std::uint8_t low = 0xff;
+  std::size_t whole = count / kBlock * kBlock;
+  for (std::size_t i = 0; i < whole; ++i) low = std::min(low, bytes[i]);
+  const std::uint8_t* last = bytes + count - kBlock;
+  for (std::size_t i = 0; i < kBlock; ++i) low = std::min(low, last[i]);
+  return low >= kAboveCursorBytes;
 }
 
 }  // namespace
@@ -143,33 +142,42 @@ void Screen::Put(std::string_view bytes) {
   }
 }
 
-// The echo of a list record: LF, at least kBlock cell bytes, CR. Those
-// bytes are copied into the rows they cover without a look at each piece.
+// The echo of a list record: LF, at least kBlock cell bytes, then the CR, or
+// none where a long line was cut. Those bytes are copied into the rows they
+// cover without a look at each piece.
 bool Screen::PutListLine(const std::uint8_t* bytes, std::size_t size) {
-  if (size < kBlock + 2 || bytes[0] != kLineFeed || bytes[size - 1] != kCarriageReturn) {
-    return false;
-  }
-  if (!AllFillCells(bytes + 1, size - 2)) return false;
+  if (size < kBlock + 2 || bytes[0] != kLineFeed) return false;
+  // Without a branch on it: lists that mix cut and whole lines are common.
+  std::size_t returns = bytes[size - 1] == kCarriageReturn ? 1 : 0;
+  std::size_t cells = size - 1 - returns;
+  if (!AllFillCells(bytes + 1, cells)) return false;
   LineFeed();
-  PutCells(bytes + 1, size - 2);
-  column_ = 1;
+  PutCells(bytes + 1, cells);
+  column_ -= static_cast<int>(returns) * (column_ - 1);  // column 1 after a CR
   return true;
 }
 
 void Screen::PutCells(const std::uint8_t* bytes, std::size_t count) {
   // Rows that follow one another in the ring and need no scroll, even for the
-  // wrap after a last column, take the bytes in one copy.
+  // wrap after a last column, take the bytes in one copy. One division gives
+  // both how far down the text ends and in which column.
+  auto width = static_cast<std::size_t>(width_);
   std::size_t end = static_cast<std::size_t>(column_ - 1) + count;
-  std::size_t rowsDown = end / static_cast<std::size_t>(width_);
-  std::size_t firstRing = static_cast<std::size_t>(top_ + row_ - 1) % height_;
+  std::size_t rowsDown = end / width;
+  std::size_t endColumn = end % width;
+  // Rows below the cursor's that hold a byte: not the one a wrap moves to.
+  std::size_t filledDown = rowsDown - (endColumn == 0 ? 1 : 0);
+  int ring = top_ + row_ - 1;
+  if (ring >= height_) ring -= height_;
   if (count > 0 && row_ + rowsDown <= static_cast<std::size_t>(height_) &&
-      firstRing + (end - 1) / width_ < static_cast<std::size_t>(height_)) {
-    std::size_t offset = RowOffset(row_) + static_cast<std::size_t>(column_ - 1);
+      ring + filledDown < static_cast<std::size_t>(height_)) {
+    std::size_t offset =
+        static_cast<std::size_t>(ring) * width + static_cast<std::size_t>(column_ - 1);
     std::memcpy(&characters_[offset], bytes, count);
     std::memset(&attributes_[offset], attribute_, count);
     ++changes_;
     row_ += static_cast<int>(rowsDown);
-    column_ = static_cast<int>(end % width_) + 1;
+    column_ = static_cast<int>(endColumn) + 1;
     return;
   }
   while (count > 0) {

@@ -148,37 +148,40 @@ void AssembleRecord(InputFile& file, SdxLineEnds& lineEnds, SdxRecord* record) {
   }
 }
 
-// The common record of a bare-LF list: its line whole in the buffer, short
-// enough for the CR put in place of its LF, no CR of its own. It is copied
-// once with the CR added; nullptr sends every other record the slow way.
-const char* TakeBareLineFeedRecord(InputFile& file, bool lineFeedIsText, SdxRecord* record) {
+// The common record of a bare-LF list: its line whole in the buffer, no CR
+// of its own. A line of at most 127 bytes before its LF is copied once with
+// the CR put in place of the LF; a longer one is cut within its first 128
+// bytes, so it is used in place. An empty result sends every other record the
+// slow way.
+std::string_view TakeBareLineFeedRecord(InputFile& file, bool lineFeedIsText, SdxRecord* record) {
   std::string_view text = file.BufferedText();
   std::size_t from = lineFeedIsText && !text.empty() && text[0] == kLineFeed ? 1 : 0;
-  // Room for the CR: at most 127 bytes before the LF.
-  std::size_t window = std::min(text.size(), kSdxRecordLength);
-  if (from >= window) return nullptr;
-  const void* lf = std::memchr(text.data() + from, kLineFeed, window - from);
-  if (!lf) return nullptr;
+  if (from >= text.size()) return {};
+  const void* lf = std::memchr(text.data() + from, kLineFeed, text.size() - from);
+  if (!lf) return {};
   std::size_t end = static_cast<std::size_t>(static_cast<const char*>(lf) - text.data());
-  if (std::memchr(text.data(), kCarriageReturn, end)) return nullptr;
+  if (std::memchr(text.data(), kCarriageReturn, end)) return {};
+  file.Consume(end);
+  // Room for the CR: at most 127 bytes before the LF.
+  if (end >= kSdxRecordLength) return text.substr(0, kSdxRecordLength);
   record->Assign(text.substr(0, end));
   record->bytes[record->length++] = static_cast<char>(kCarriageReturn);
-  file.Consume(end);
-  return record->bytes;
+  return record->view();
 }
 
 }  // namespace
 
-// The common record of a CR list, whole in the buffer with its CR among its
-// first 128 bytes and no byte 26, is taken in place: no copy, one scan for its
-// end. Others are put together in *record from runs of buffered bytes, and so
-// is every record of a bare-LF list, which gains a CR before its LF.
+// The common record of a CR list, whole in the buffer with no byte 26 before
+// its CR, is taken in place: no copy, one scan for its end. A line too long
+// for a record is cut there too, its first 128 bytes used and the rest up to
+// its CR passed over. Others are put together in *record from runs of
+// buffered bytes; a bare-LF list has its own quick way for whole lines.
 std::string_view ReadSdxRecord(InputFile& file, SdxLineEnds& lineEnds, SdxRecord* record) {
   using Kind = SdxLineEnds::Kind;
   if (lineEnds.kind != Kind::kBareLineFeeds) {
     std::string_view text = file.BufferedText();
-    std::size_t window = std::min(text.size(), kSdxRecordLength);
-    const void* cr = window > 0 ? std::memchr(text.data(), kCarriageReturn, window) : nullptr;
+    const void* cr =
+        text.empty() ? nullptr : std::memchr(text.data(), kCarriageReturn, text.size());
     if (cr) {
       std::size_t length = static_cast<std::size_t>(static_cast<const char*>(cr) - text.data()) + 1;
       // A first line with an LF before its CR makes a bare-LF list.
@@ -188,14 +191,16 @@ std::string_view ReadSdxRecord(InputFile& file, SdxLineEnds& lineEnds, SdxRecord
         lineEnds.kind = Kind::kCarriageReturns;
         lineEnds.afterFirstRecord = true;
         file.Consume(length);
-        return text.substr(0, length);
+        return text.substr(0, std::min(length, kSdxRecordLength));
       }
     }
   }
-  if (lineEnds.kind == Kind::kBareLineFeeds &&
-      TakeBareLineFeedRecord(file, lineEnds.afterFirstRecord, record)) {
-    lineEnds.afterFirstRecord = true;
-    return record->view();
+  if (lineEnds.kind == Kind::kBareLineFeeds) {
+    std::string_view taken = TakeBareLineFeedRecord(file, lineEnds.afterFirstRecord, record);
+    if (!taken.empty()) {
+      lineEnds.afterFirstRecord = true;
+      return taken;
+    }
   }
   AssembleRecord(file, lineEnds, record);
   return record->view();

@@ -52,9 +52,10 @@ struct SdxLineEnds {
 };
 
 // Reads the next record and returns its bytes: in place in the file's buffer
-// (valid until the file is read again) when they lie whole in it, otherwise
-// as put together in *record. A read at the end of the file or at a byte 26
-// yields 26; the record then ends. `lineEnds` starts fresh for each list and
+// (valid until the file is read again) where its line, however long, lies
+// whole in it; otherwise, and where a bare-LF line gains its CR, as put
+// together in *record. A read at the end of the file or at a byte 26 yields
+// 26; the record then ends. `lineEnds` starts fresh for each list and
 // is kept from record to record.
 std::string_view ReadSdxRecord(InputFile& file, SdxLineEnds& lineEnds, SdxRecord* record);
 

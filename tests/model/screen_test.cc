@@ -272,6 +272,9 @@ INSTANTIATE_TEST_SUITE_P(
     Texts, ScreenEchoTest,
     testing::Values(
         EchoCase{"Record", TextWith(127, 13, {126}, "\n")},
+        // A long line's record, cut: no CR at its end.
+        EchoCase{"CutRecord", TextWith(127, 0, {}, "\n")},
+        EchoCase{"CutRecordEndingInBackspace", TextWith(127, 8, {126}, "\n")},
         EchoCase{"RecordWithTabs", TextWith(126, 9, {0, 15, 16, 110, 124}, "\n") + "\r"},
         EchoCase{"CarriageReturnAtBlockEnd", TextWith(33, 13, {15, 31})},
         EchoCase{"LineFeedAtBlockStart", TextWith(33, 10, {0, 16, 32})},

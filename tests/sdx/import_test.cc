@@ -349,6 +349,26 @@ TEST(ImportTest, LfOnlyListImportsLikeItsCrLfOriginal) {
   EXPECT_EQ(fromLf->log.records, fromCrLf->log.records);
 }
 
+// Lines longer than 126 columns are cut after their 127th character. The
+// name ends at column 126, so "Test" there makes a feed, while a "t" in
+// column 127 never completes "Tes" to one.
+TEST(ImportTest, LongLinesAreCutAfterTheir127thCharacter) {
+  Rec feed = Tv("0101");
+  feed.name = "Kanal Eins      Test";
+  Rec kept = Tv("0202");
+  kept.name = "Kanal Zwei       Tes";
+  std::string list = "SDX channel list\r\n" + Line(feed) + "xyz\r\n" + Line(kept) + "t" +
+                     std::string(200, 'w') + "\r\n" + Line(Radio()) + "q\r\n";
+  auto import = std::make_unique<Import>();
+  import->Run(list);
+  EXPECT_EQ(import->tables.programmeCount, 2);
+  EXPECT_EQ(import->Programme(1).videoPid, 202);
+  EXPECT_EQ(import->Programme(2).videoPid, 0);
+  std::vector<std::string> expected = {"SDX channel list\r", "\n" + Line(feed) + "x",
+                                       "\n" + Line(kept) + "t", "\n" + Line(Radio()) + "q", "\n"};
+  EXPECT_EQ(import->log.records, expected);
+}
+
 TEST(ImportTest, CrOnlyListReadsEveryLineLikeTheFirst) {
   std::string shifted;
   for (const char* pid : {"0101", "0202"}) shifted += "#" + Line(Tv(pid)) + "\r";

@@ -188,6 +188,10 @@ INSTANTIATE_TEST_SUITE_P(
         RefillCase{"CtrlZInLastWindowBeforeRefill",
                    Lines(kPastOneRefill, {126}, kInputBufferSize - 5, '\x1a')},
         RefillCase{"CrAtWindowEnd", Lines(kPastOneRefill, {127, 128, 126})},
+        // The first 128 bytes of a long line in the buffer, its CR or LF after the refill.
+        RefillCase{"LongLineCutAcrossRefill", Lines(kPastOneRefill, {kInputBufferSize - 202, 300})},
+        RefillCase{"BareLineFeedLongLineCutAcrossRefill",
+                   WithoutCrs(Lines(kPastOneRefill, {kInputBufferSize - 201, 300}))},
         RefillCase{"BareLineFeeds",
                    WithoutCrs(Lines(kPastOneRefill, {126, 0, 127, 1, 300, 125, 7, 128}))},
         // A bare-LF list keeps its CR LF lines and bare CRs as they are, and stays one.
@@ -320,6 +324,51 @@ TEST(ExtractFieldsTest, FirstLineIsReadOneColumnFurtherRight) {
   ExtractFields(shifted, &first);
   ExpectFieldLineValues(first);
 }
+
+struct CutCase {
+  const char* name;
+  std::size_t columns;
+  const char* lineEnd;
+  bool inPlace;
+};
+
+class SdxRecordCutTest : public testing::TestWithParam<CutCase> {};
+
+// A line whole in the read buffer keeps its LF and its first 127 characters:
+// the 126th ends the programme name, the 127th is the record's last byte,
+// and only a line of at most 126 keeps its CR. The rest of a longer line is
+// passed over. Records are used in place except where a CR is put in.
+TEST_P(SdxRecordCutTest, CutsLinesLongerThan126Columns) {
+  const CutCase& c = GetParam();
+  std::string line = FieldLine();
+  line.resize(c.columns, '-');
+  if (c.columns > 126) line[126] = '!';
+  if (c.columns > 127) line[127] = '?';
+  std::string list = std::string("SDX list") + c.lineEnd + line + c.lineEnd + "next" + c.lineEnd;
+  MemoryDrive drive;
+  drive.files["user.sdx"] = list;
+  FileErrorState state;
+  auto file = std::make_unique<InputFile>(drive, state);
+  file->Open("user.sdx");
+  SdxRecord record;
+  SdxLineEnds lineEnds;
+  ReadSdxRecord(*file, lineEnds, &record);
+  std::string_view cut = ReadSdxRecord(*file, lineEnds, &record);
+  EXPECT_EQ(cut, "\n" + line.substr(0, 127) + (c.columns <= 126 ? "\r" : ""));
+  EXPECT_EQ(cut.data() != record.bytes, c.inPlace);
+  SdxFields fields;
+  SdxRecord copy = Record(std::string(cut));
+  ExtractFields(copy, &fields);
+  ExpectFieldLineValues(fields);
+  EXPECT_EQ(ReadSdxRecord(*file, lineEnds, &record), "\nnext\r");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, SdxRecordCutTest,
+    testing::Values(CutCase{"CrLf126", 126, "\r\n", true}, CutCase{"CrLf127", 127, "\r\n", true},
+                    CutCase{"CrLf300", 300, "\r\n", true}, CutCase{"BareLf126", 126, "\n", false},
+                    CutCase{"BareLf127", 127, "\n", true}, CutCase{"BareLf300", 300, "\n", true}),
+    [](const testing::TestParamInfo<CutCase>& p) { return p.param.name; });
 
 TEST(ExtractFieldsTest, ShortRecordGivesShortAndEmptyFields) {
   std::string line = FieldLine().substr(0, 80);  // ends inside the audio PID
