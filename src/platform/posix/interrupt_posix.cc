@@ -67,4 +67,6 @@ void HoldStopSignalsToEnd() {
   MaskStopSignals(SIG_BLOCK);
 }
 
+void EndStopsWithStatus(int) {}
+
 }  // namespace tunewerk
