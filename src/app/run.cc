@@ -11,7 +11,6 @@
 #include "io/files.h"
 #include "model/channel_tables.h"
 #include "order/order_programmes.h"
-#include "platform/interrupt.h"
 #include "report/listing.h"
 #include "report/station_lists.h"
 #include "sdx/import.h"
@@ -193,9 +192,7 @@ bool WindowClosesWithProcess(const ConsoleWindow& window) {
 }
 
 void WaitForEnterBeforeClosing(Terminal& terminal, int status) {
-  if (!WindowClosesWithProcess(terminal.Window())) return;
-  EndStopsWithStatus(status);
-  terminal.WaitForEnter(kClosePrompt);
+  if (WindowClosesWithProcess(terminal.Window())) terminal.WaitForEnter(kClosePrompt, status);
 }
 
 int RunTunewerk(Drive& drive, Terminal& terminal, std::string* stderrText,

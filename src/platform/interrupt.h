@@ -62,11 +62,6 @@ void ReleaseStopSignals();
 // From now on stop signals never act; a Release no longer lets them through.
 void HoldStopSignalsToEnd();
 
-// The run is over and waits only for Enter before its window closes: from
-// now on a stop (Ctrl-C, a closed window) ends the process at once with
-// `status`. POSIX runs never wait so, and ignore it.
-void EndStopsWithStatus(int status);
-
 }  // namespace tunewerk
 
 #endif  // TUNEWERK_PLATFORM_INTERRUPT_H_

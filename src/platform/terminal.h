@@ -56,8 +56,9 @@ class Terminal {
   // The console window this terminal shows the run in.
   virtual ConsoleWindow Window() const { return {}; }
   // After the run and its error line: shows `prompt` below them and waits
-  // until Enter is pressed (or the input ends).
-  virtual void WaitForEnter(std::string_view /*prompt*/) {}
+  // until Enter is pressed (or the input ends). A stop meanwhile ends the
+  // process with `status`.
+  virtual void WaitForEnter(std::string_view /*prompt*/, int /*status*/) {}
 
   // What failed on standard input or output ("cannot write to standard
   // output: Broken pipe"); empty while both work. Only the first is kept.

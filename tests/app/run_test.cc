@@ -225,6 +225,7 @@ TEST_P(WindowTest, ClosePromptOnlyInAWindowOfItsOwn) {
   WaitForEnterBeforeClosing(terminal, status);
   EXPECT_EQ(status, c.listMissing ? 1 : 0);
   EXPECT_EQ(terminal.shownAfterRun, c.prompts ? "Press Enter to close this window." : "");
+  EXPECT_EQ(terminal.statusOnStop, c.prompts ? status : -1);
   // The wait reads up to Enter and no further.
   EXPECT_EQ(terminal.Unread(), c.prompts ? "left" : "seen\rleft");
 }

@@ -41,8 +41,9 @@ class MemoryTerminal : public Terminal {
     if (outputFails) Fail("cannot write to standard output: No space left on device");
   }
   ConsoleWindow Window() const override { return window; }
-  void WaitForEnter(std::string_view prompt) override {
+  void WaitForEnter(std::string_view prompt, int status) override {
     shownAfterRun += prompt;
+    statusOnStop = status;
     int byte;
     while ((byte = ReadInputByte()) >= 0 && byte != '\n') {
     }
@@ -58,6 +59,7 @@ class MemoryTerminal : public Terminal {
   bool consoleKeys = false;
   ConsoleWindow window;
   std::string shownAfterRun;
+  int statusOnStop = -1;  // what a stop at the prompt would end with
 
  private:
   int ReadKey() {

@@ -67,6 +67,4 @@ void HoldStopSignalsToEnd() {
   MaskStopSignals(SIG_BLOCK);
 }
 
-void EndStopsWithStatus(int) {}
-
 }  // namespace tunewerk

@@ -4,6 +4,8 @@
 // begun it lets the run finish.
 #define NOMINMAX
 #define WIN32_LEAN_AND_MEAN
+#include "platform/windows/interrupt_windows.h"
+
 #include <windows.h>
 
 #include <atomic>

@@ -15,6 +15,7 @@
 #include "platform/standard_streams.h"
 #include "platform/system.h"
 #include "platform/transcript.h"
+#include "platform/windows/interrupt_windows.h"
 #include "platform/windows/reason_windows.h"
 
 namespace tunewerk {
@@ -59,7 +60,8 @@ class ConsoleTerminal : public Terminal {
   ConsoleWindow Window() const override { return SystemConsoleWindow(); }
 
   // Keys pressed before the prompt shows do not close the window unseen.
-  void WaitForEnter(std::string_view prompt) override {
+  void WaitForEnter(std::string_view prompt, int status) override {
+    EndStopsWithStatus(status);
     if (inputIsConsole_) {
       FlushConsoleInputBuffer(input_);
       recordPosition_ = recordCount_ = 0;
