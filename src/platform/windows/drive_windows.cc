@@ -7,8 +7,8 @@
 
 #include "platform/drive.h"
 #include "platform/interrupt.h"
-#include "platform/system.h"
 #include "platform/windows/reason_windows.h"
+#include "platform/system.h"
 
 namespace tunewerk {
 

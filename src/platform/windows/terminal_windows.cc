@@ -67,11 +67,12 @@ class ConsoleTerminal : public Terminal {
       recordPosition_ = recordCount_ = 0;
       keys_.Clear();
     }
-    DWORD written = 0;
-    WriteFile(output_, prompt.data(), static_cast<DWORD>(prompt.size()), &written, nullptr);
+    Write(prompt);
     int byte;
     while ((byte = ReadInputByte()) >= 0 && byte != '\n') {
     }
+    // The key is not echoed; a window that stays (wine's) goes on below.
+    Write("\n");
   }
 
  private:
@@ -152,6 +153,11 @@ class ConsoleTerminal : public Terminal {
       shown[column - 1].Char.AsciiChar = static_cast<CHAR>(cell.character);
       shown[column - 1].Attributes = cell.attribute;
     }
+  }
+
+  void Write(std::string_view text) {
+    DWORD written = 0;
+    WriteFile(output_, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
   }
 
   void WriteRows(int first, int last) {
