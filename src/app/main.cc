@@ -49,19 +49,31 @@ int List(const std::string& path) {
 
 int Run(const CommandLine& line) {
   std::unique_ptr<Drive> drive = MakeSystemDrive(line.directory);
+  std::unique_ptr<Terminal> terminal;
   std::string errorLine;
   int status;
   try {
-    std::unique_ptr<Terminal> terminal = MakeSystemTerminal();
+    terminal = MakeSystemTerminal();
     status =
         RunTunewerk(*drive, *terminal, &errorLine, line.answersGiven ? &line.answers : nullptr);
   } catch (const std::bad_alloc&) {
-    // Before the run began: the terminal has been restored as it went and
+    // Before the run began: the terminal is restored before the line and
     // the drive is untouched.
+    terminal.reset();
     errorLine = "tunewerk: out of memory; no file was changed\n";
     status = 1;
   }
   ShowErrorLine(errorLine);
+  if (terminal != nullptr) WaitForEnterBeforeClosing(*terminal, status);
+  return status;
+}
+
+// The program ended before a run (help, a usage error, a folder that cannot
+// be used, a listing): a window of its own still waits for Enter.
+int EndBeforeRun(int status) {
+  if (WindowClosesWithProcess(SystemConsoleWindow())) {
+    WaitForEnterBeforeClosing(*MakeSystemTerminal(), status);
+  }
   return status;
 }
 
@@ -72,11 +84,11 @@ int main(int argc, char** argv) {
   CommandLine line = ParseCommandLine(argc, argv);
   switch (line.action) {
     case CommandAction::kHelp:
-      return Print(kUsage);
+      return EndBeforeRun(Print(kUsage));
     case CommandAction::kVersion:
-      return Print(kVersionLine);
+      return EndBeforeRun(Print(kVersionLine));
     case CommandAction::kUsageError:
-      return ShowUsageError(line.problem);
+      return EndBeforeRun(ShowUsageError(line.problem));
     case CommandAction::kRun:
     case CommandAction::kList:
       break;
@@ -85,7 +97,7 @@ int main(int argc, char** argv) {
   if (line.hasDirectory && !EnterDirectory(line.directory, &reason)) {
     std::fprintf(stderr, "tunewerk: cannot use %s as drive C: %s\n",
                  EscapeForMessage(line.directory).c_str(), reason.c_str());
-    return 1;
+    return EndBeforeRun(1);
   }
-  return line.action == CommandAction::kList ? List(line.listFile) : Run(line);
+  return line.action == CommandAction::kList ? EndBeforeRun(List(line.listFile)) : Run(line);
 }

@@ -30,6 +30,14 @@ constexpr const char* kOutputNames[] = {kReceiverFileName, kListingFileName, kRa
 
 constexpr int kImportDoneRow = 15;
 
+// For a folder where the user may not create files, C:\ above all.
+constexpr char kOtherFolderAdvice[] =
+    "; name a folder with -C (for instance tunewerk.exe -C D:\\Receiver)";
+
+std::string FolderAdvice(const Drive& drive) {
+  return drive.CreateDeniedForRights() ? kOtherFolderAdvice : "";
+}
+
 // Everything a run holds, allocated once at its start.
 struct RunState {
   RunState(Drive& drive, Terminal& terminal)
@@ -163,7 +171,7 @@ int RunLocked(Drive& drive, Terminal& terminal, std::string* stderrText,
   console.Finish();
 
   if (run->state.failed()) {
-    *stderrText = "tunewerk: " + run->state.message();
+    *stderrText = "tunewerk: " + run->state.message() + FolderAdvice(drive);
     // Standard output may fail after the files were put in place.
     if (console.streamStopped()) {
       *stderrText += replaced ? "; the four files were generated" : "; no file was changed";
@@ -177,11 +185,21 @@ int RunLocked(Drive& drive, Terminal& terminal, std::string* stderrText,
 
 }  // namespace
 
+const char kClosePrompt[] = "Press Enter to close this window.";
+
+bool WindowClosesWithProcess(const ConsoleWindow& window) {
+  return window.processes == 1 && window.inputIsConsole && window.outputIsConsole;
+}
+
+void WaitForEnterBeforeClosing(Terminal& terminal, int status) {
+  if (WindowClosesWithProcess(terminal.Window())) terminal.WaitForEnter(kClosePrompt, status);
+}
+
 int RunTunewerk(Drive& drive, Terminal& terminal, std::string* stderrText,
                 const GivenAnswers* given) {
   std::string problem;
   if (!drive.LockFolder(&problem) || !RepairOutputs(drive, kOutputNames, &problem)) {
-    *stderrText = "tunewerk: " + problem + "\n";
+    *stderrText = "tunewerk: " + problem + FolderAdvice(drive) + "\n";
     return 1;
   }
   try {

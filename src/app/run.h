@@ -18,6 +18,19 @@ namespace tunewerk {
 int RunTunewerk(Drive& drive, Terminal& terminal, std::string* stderrText,
                 const GivenAnswers* given = nullptr);
 
+// The last line of a program whose console window closes when it ends.
+extern const char kClosePrompt[];
+
+// A window opened for this process alone (a double-click in Explorer) closes
+// with it; started from a command prompt or a script, or with standard input
+// or output redirected, the program shares or leaves it.
+bool WindowClosesWithProcess(const ConsoleWindow& window);
+
+// After the error line: in a window that closes with the process, the prompt
+// and a wait for Enter, so that the screen and the line can be read; a stop
+// meanwhile ends the process with `status`. Elsewhere nothing.
+void WaitForEnterBeforeClosing(Terminal& terminal, int status);
+
 }  // namespace tunewerk
 
 #endif  // TUNEWERK_APP_RUN_H_

@@ -94,6 +94,11 @@ class Drive {
 
   // How the user names an output or a missing input on this platform.
   virtual std::string ShownName(std::string_view name) const = 0;
+
+  // True when the last LockFolder, CreateTemporary or CreateMarker that
+  // failed was refused for lack of rights: the user may not create files in
+  // this folder (C:\ itself, to anyone but an administrator).
+  virtual bool CreateDeniedForRights() const { return false; }
 };
 
 }  // namespace tunewerk

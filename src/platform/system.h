@@ -30,6 +30,9 @@ std::unique_ptr<WritableFile> MakeStandardOutput();
 // 80 x 25 transcript written at exit.
 std::unique_ptr<Terminal> MakeSystemTerminal();
 
+// The console window of this process; the empty one on POSIX.
+ConsoleWindow SystemConsoleWindow();
+
 }  // namespace tunewerk
 
 #endif  // TUNEWERK_PLATFORM_SYSTEM_H_

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "model/screen.h"
@@ -13,6 +14,15 @@
 namespace tunewerk {
 
 class StandardInputBuffer;
+
+// The console window a process is shown in: how many processes it serves
+// (this one included; 0 without a console, as on POSIX) and whether standard
+// input and output are that console rather than redirected.
+struct ConsoleWindow {
+  int processes = 0;
+  bool inputIsConsole = false;
+  bool outputIsConsole = false;
+};
 
 // Whether a refresh must reach the terminal now (before an answer is read,
 // after it is echoed) or may wait for the next due redraw.
@@ -42,6 +52,13 @@ class Terminal {
 
   // Called once at exit: the last picture, then the terminal as it was.
   virtual void Finish(const Screen& screen) = 0;
+
+  // The console window this terminal shows the run in.
+  virtual ConsoleWindow Window() const { return {}; }
+  // After the run and its error line: shows `prompt` below them and waits
+  // until Enter is pressed (or the input ends). A stop meanwhile ends the
+  // process with `status`.
+  virtual void WaitForEnter(std::string_view /*prompt*/, int /*status*/) {}
 
   // What failed on standard input or output ("cannot write to standard
   // output: Broken pipe"); empty while both work. Only the first is kept.

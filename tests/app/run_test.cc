@@ -156,6 +156,14 @@ const FaultCase kFaultCases[] = {
      "generating files", "tunewerk: cannot replace video.txt: Is a directory\n"},
     {"rename refused", [](MemoryDrive& d) { d.refuseRenames = true; }, "generating files",
      "tunewerk: cannot replace user.drc: Permission denied\n"},
+    {"receiver file denied for lack of rights",
+     [](MemoryDrive& d) {
+       d.refusedCreates.push_back("user.drc");
+       d.refusalsForRights = true;
+     },
+     "generating files",
+     "tunewerk: cannot create user.drc: Access denied; name a folder with -C (for instance "
+     "tunewerk.exe -C D:\\Receiver)\n"},
 };
 
 class RunFaultTest : public RunTest, public testing::WithParamInterface<FaultCase> {};
@@ -176,6 +184,68 @@ TEST_P(RunFaultTest, FailureLeavesOutputsUntouched) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, RunFaultTest, testing::ValuesIn(kFaultCases), NameField());
+
+TEST_F(RunTest, ALockDeniedForLackOfRightsNamesAnotherFolder) {
+  drive.lockDenied = true;
+  auto before = drive.files;
+  EXPECT_EQ(Run("y\ny\n\ny\n"), 1);
+  EXPECT_EQ(error,
+            "tunewerk: cannot lock this folder: Access denied; name a folder with -C (for "
+            "instance tunewerk.exe -C D:\\Receiver)\n");
+  EXPECT_EQ(drive.files, before);
+}
+
+// The run as main ends it: its error line, then the close prompt where the
+// window closes with the process. Answers are typed at a console (Enter is CR).
+struct WindowCase {
+  const char* name;
+  ConsoleWindow window;
+  bool listMissing;
+  bool prompts;
+};
+
+const WindowCase kWindowCases[] = {
+    {"own window", {1, true, true}, false, true},
+    {"own window after a failure", {1, true, true}, true, true},
+    {"command prompt", {2, true, true}, false, false},
+    {"input redirected", {1, false, true}, false, false},
+    {"output redirected", {1, true, false}, true, false},
+    {"no console", {0, false, false}, false, false},
+};
+
+class WindowTest : public RunTest, public testing::WithParamInterface<WindowCase> {};
+
+TEST_P(WindowTest, ClosePromptOnlyInAWindowOfItsOwn) {
+  const WindowCase& c = GetParam();
+  if (c.listMissing) drive.files.erase("user.sdx");
+  MemoryTerminal terminal("y\ry\r\ry\rseen\rleft");
+  terminal.consoleKeys = true;
+  terminal.window = c.window;
+  int status = RunTunewerk(drive, terminal, &error);
+  WaitForEnterBeforeClosing(terminal, status);
+  EXPECT_EQ(status, c.listMissing ? 1 : 0);
+  EXPECT_EQ(terminal.shownAfterRun, c.prompts ? "Press Enter to close this window." : "");
+  EXPECT_EQ(terminal.statusOnStop, c.prompts ? status : -1);
+  // The wait reads up to Enter and no further.
+  EXPECT_EQ(terminal.Unread(), c.prompts ? "left" : "seen\rleft");
+}
+
+INSTANTIATE_TEST_SUITE_P(Windows, WindowTest, testing::ValuesIn(kWindowCases), NameField());
+
+// Ctrl-Z and Enter at a console question stops the run as Ctrl-D does on a
+// POSIX terminal; keys typed between the two are dropped.
+TEST_F(RunTest, CtrlZAndEnterAtAConsoleQuestionCancelsTheRun) {
+  for (const char* keys : {"\x1a\r", "y\rn\x1a\r", "y\r\x1ay\r\ry\r", "y\ry\r\ry\x1a\r"}) {
+    SCOPED_TRACE(ParamName(keys));
+    drive.files["tunewerk.txt"] = "old listing";
+    auto before = drive.files;
+    MemoryTerminal terminal(keys);
+    terminal.consoleKeys = true;
+    EXPECT_EQ(RunTunewerk(drive, terminal, &error), 1);
+    EXPECT_EQ(error, "tunewerk: cancelled at a question (end of input); no file was changed\n");
+    EXPECT_EQ(drive.files, before);
+  }
+}
 
 // A list of `count` programmes on one transponder.
 std::string Programmes(int count) {

@@ -286,6 +286,32 @@ for args in --help -h --version --bogus extra -C "--list" "--batch --list" "--li
   if [ "$before" != "$after" ]; then fail "$args" "the drive changed"; else pass; fi
 done
 
+# Windows: a folder where the user may not create files (C:\ to anyone but
+# an administrator) refuses the lock, or with a lock file already there the
+# first temporary: the line names -C. An immutable folder refuses even root;
+# where one cannot be made the case is skipped.
+if [ "$platform" = .windows ]; then
+  trap 'chattr -i "$drive" 2>/dev/null; exit 1' INT TERM
+  for lock in absent present; do
+    load_example
+    if [ $lock = present ]; then : >"$drive/.tunewerk-lock"; fi
+    before=$(drive_state)
+    if chattr +i "$drive" 2>/dev/null; then
+      run_with 'y\nn\n\ny\n'
+      chattr -i "$drive"
+      check_status "no rights, lock $lock" 1
+      if [ "$(wc -l <"$scratch/stderr.txt")" -eq 1 ] &&
+        grep -q '; name a folder with -C (for instance tunewerk\.exe -C D:\\Receiver)$' "$scratch/stderr.txt"
+      then pass; else fail "no rights, lock $lock" "stderr: $(cat "$scratch/stderr.txt")"; fi
+      if [ "$before" = "$(drive_state)" ]; then pass; else fail "no rights, lock $lock" "the drive changed"; fi
+    else
+      echo "e2e: skipped no rights, lock $lock: no immutable folder here"
+    fi
+    rm -f "$drive/.tunewerk-lock"
+  done
+  trap - INT TERM
+fi
+
 # One run per folder: a second run while the first waits for its answers
 # fails at once and changes nothing; the first then finishes as usual and no
 # lock is left behind.

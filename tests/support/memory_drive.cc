@@ -59,6 +59,11 @@ class MemoryWritableFile : public WritableFile {
 
 bool MemoryDrive::LockFolder(std::string* problem) {
   log.push_back("lock");
+  if (lockDenied) {
+    createDenied_ = true;
+    *problem = "cannot lock this folder: Access denied";
+    return false;
+  }
   if (!lockedByOther) return true;
   *problem = "another run is using this folder";
   return false;
@@ -90,7 +95,8 @@ bool MemoryDrive::CreateTemporary(std::string_view name, std::unique_ptr<Writabl
   std::string key(name);
   log.push_back("create " + key);
   if (std::find(refusedCreates.begin(), refusedCreates.end(), key) != refusedCreates.end()) {
-    *reason = "Permission denied";
+    createDenied_ = refusalsForRights;
+    *reason = refusalsForRights ? "Access denied" : "Permission denied";
     return false;
   }
   std::string temporary = TemporaryName(key);

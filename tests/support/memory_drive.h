@@ -24,6 +24,10 @@ class MemoryDrive : public Drive {
   std::map<std::string, std::size_t> failingReads;
   // Names whose creation is refused.
   std::vector<std::string> refusedCreates;
+  // Those refusals are for lack of rights ("Access denied").
+  bool refusalsForRights = false;
+  // The lock file cannot be created for lack of rights.
+  bool lockDenied = false;
   // Total bytes all writes may put out before a write fails ("disk full").
   std::size_t writeLimit = static_cast<std::size_t>(-1);
   bool refuseRenames = false;
@@ -54,12 +58,14 @@ class MemoryDrive : public Drive {
   void HoldStopsToEnd() override { stopsHeld = true; }
   void RemoveTemporary(std::string_view name) override;
   std::string ShownName(std::string_view name) const override { return std::string(name); }
+  bool CreateDeniedForRights() const override { return createDenied_; }
 
  private:
   bool IsDirectory(const std::string& name) const;
   // Counts one change; false (with *reason) once the drive stopped changing.
   bool AllowChange(std::string* reason);
 
+  bool createDenied_ = false;
   std::size_t written_ = 0;
   std::size_t changes_ = 0;
   friend class MemoryWritableFile;

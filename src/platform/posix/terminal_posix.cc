@@ -389,4 +389,9 @@ std::unique_ptr<Terminal> MakeSystemTerminal() {
   return std::make_unique<TranscriptTerminal>();
 }
 
+// A terminal's window is the user's own: it stays when the run ends.
+ConsoleWindow SystemConsoleWindow() {
+  return {};
+}
+
 }  // namespace tunewerk

@@ -123,6 +123,7 @@ class WindowsDrive : public Drive {
                                 FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (handle != INVALID_HANDLE_VALUE) return true;  // held until the process ends
     DWORD error = GetLastError();
+    createDenied_ = error == ERROR_ACCESS_DENIED;
     *problem = error == ERROR_SHARING_VIOLATION
                    ? "another run is using this folder"
                    : "cannot lock this folder: " + WindowsReason(error);
@@ -151,6 +152,7 @@ class WindowsDrive : public Drive {
     if (handle != INVALID_HANDLE_VALUE) RememberTemporary(name, path);
     ReleaseStopSignals();
     if (handle == INVALID_HANDLE_VALUE) {
+      createDenied_ = error == ERROR_ACCESS_DENIED;
       *reason =
           error == ERROR_FILE_EXISTS ? path + ": " + WindowsReason(error) : WindowsReason(error);
       return false;
@@ -197,7 +199,9 @@ class WindowsDrive : public Drive {
     HANDLE handle = CreateFileA(Path(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
-      *reason = WindowsReason(GetLastError());
+      DWORD error = GetLastError();
+      createDenied_ = error == ERROR_ACCESS_DENIED;
+      *reason = WindowsReason(error);
       return false;
     }
     return WindowsWritableFile(handle).Close(reason);
@@ -219,11 +223,14 @@ class WindowsDrive : public Drive {
     return shownRoot_ + std::string(name);
   }
 
+  bool CreateDeniedForRights() const override { return createDenied_; }
+
  private:
   std::string Path(std::string_view name) const { return root_ + std::string(name); }
 
   std::string root_;
   std::string shownRoot_;
+  bool createDenied_ = false;
 };
 
 // Standard output; it is never closed here, only drained.

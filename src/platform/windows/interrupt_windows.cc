@@ -4,6 +4,8 @@
 // begun it lets the run finish.
 #define NOMINMAX
 #define WIN32_LEAN_AND_MEAN
+#include "platform/windows/interrupt_windows.h"
+
 #include <windows.h>
 
 #include <atomic>
@@ -16,6 +18,7 @@ namespace tunewerk {
 namespace {
 
 std::atomic<const char*> gRestore{nullptr};
+std::atomic<int> gEndStatus{-1};
 bool gHeldToEnd = false;
 CRITICAL_SECTION gStopGuard;
 
@@ -30,6 +33,8 @@ void WriteRestore() {
 // A deleted file that is still open goes when its handle does, that is when
 // the process ends.
 BOOL WINAPI OnConsoleStop(DWORD event) {
+  int endStatus = gEndStatus.load();
+  if (endStatus >= 0) TerminateProcess(GetCurrentProcess(), static_cast<UINT>(endStatus));
   EnterCriticalSection(&gStopGuard);
   if (gHeldToEnd) {
     LeaveCriticalSection(&gStopGuard);
@@ -76,6 +81,12 @@ void HoldStopSignalsToEnd() {
   HoldStopSignals();
   gHeldToEnd = true;
   ReleaseStopSignals();
+}
+
+// Nothing is left to undo: the handler needs no guard.
+void EndStopsWithStatus(int status) {
+  InstallStopHandler();
+  gEndStatus.store(status);
 }
 
 }  // namespace tunewerk

@@ -11,10 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/windows/reason_windows.h"
+#include "platform/console_keys.h"
 #include "platform/standard_streams.h"
 #include "platform/system.h"
 #include "platform/transcript.h"
+#include "platform/windows/interrupt_windows.h"
+#include "platform/windows/reason_windows.h"
 
 namespace tunewerk {
 
@@ -40,6 +42,9 @@ class ConsoleTerminal : public Terminal {
   }
 
   int ReadInputByte() override { return inputIsConsole_ ? ReadKey() : ReadByte(); }
+  // Ctrl-Z and Enter typed at the console; from a pipe or a file the end of
+  // input is the end of the answers prepared.
+  bool EndOfInputCancels() const override { return inputIsConsole_; }
 
   void Refresh(const Screen& screen, Redraw when) override {
     if (pacer_.Due(screen, when)) Draw(screen);
@@ -52,20 +57,36 @@ class ConsoleTerminal : public Terminal {
     SetConsoleTextAttribute(output_, startAttribute_);
   }
 
+  ConsoleWindow Window() const override { return SystemConsoleWindow(); }
+
+  // Keys pressed before the prompt shows do not close the window unseen.
+  void WaitForEnter(std::string_view prompt, int status) override {
+    EndStopsWithStatus(status);
+    if (inputIsConsole_) {
+      FlushConsoleInputBuffer(input_);
+      recordPosition_ = recordCount_ = 0;
+      keys_.Clear();
+    }
+    Write(prompt);
+    int byte;
+    while ((byte = ReadInputByte()) >= 0 && byte != '\n') {
+    }
+    // The key is not echoed; a window that stays (wine's) goes on below.
+    Write("\n");
+  }
+
  private:
   static bool IsConsoleInput(HANDLE input) {
     DWORD mode;
     return GetConsoleMode(input, &mode) != 0;
   }
 
-  // Key presses that give a character; Enter ends the line. The console does
-  // not echo them: the screen model does.
+  // Key presses as ConsoleKeys turns them into bytes. The console does not
+  // echo them: the screen model does.
   int ReadKey() {
     for (;;) {
-      if (repeatLeft_ > 0) {
-        --repeatLeft_;
-        return keyByte_;
-      }
+      int byte = keys_.Next();
+      if (byte != ConsoleKeys::kNeedKey) return byte;
       if (recordPosition_ == recordCount_) {
         DWORD waiting = 0;
         GetNumberOfConsoleInputEvents(input_, &waiting);
@@ -80,10 +101,8 @@ class ConsoleTerminal : public Terminal {
       }
       const INPUT_RECORD& record = records_[recordPosition_++];
       if (record.EventType != KEY_EVENT || !record.Event.KeyEvent.bKeyDown) continue;
-      auto character = static_cast<std::uint8_t>(record.Event.KeyEvent.uChar.AsciiChar);
-      if (character == 0) continue;  // shift, arrows and the like
-      keyByte_ = character == '\r' ? '\n' : character;
-      repeatLeft_ = std::max<int>(1, record.Event.KeyEvent.wRepeatCount);
+      keys_.Press(static_cast<std::uint8_t>(record.Event.KeyEvent.uChar.AsciiChar),
+                  record.Event.KeyEvent.wRepeatCount);
     }
   }
 
@@ -136,6 +155,11 @@ class ConsoleTerminal : public Terminal {
     }
   }
 
+  void Write(std::string_view text) {
+    DWORD written = 0;
+    WriteFile(output_, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  }
+
   void WriteRows(int first, int last) {
     SMALL_RECT region{0, static_cast<SHORT>(first - 1), static_cast<SHORT>(width_ - 1),
                       static_cast<SHORT>(last - 1)};
@@ -156,8 +180,7 @@ class ConsoleTerminal : public Terminal {
   INPUT_RECORD records_[kRecords];
   DWORD recordPosition_ = 0;
   DWORD recordCount_ = 0;
-  std::uint8_t keyByte_ = 0;
-  int repeatLeft_ = 0;
+  ConsoleKeys keys_;
   StandardInputBuffer bytes_;
 };
 
@@ -205,6 +228,16 @@ bool WriteStandardOutput(std::string_view bytes, std::string* reason) {
 bool StandardInputIsInteractive() {
   DWORD mode;
   return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
+}
+
+ConsoleWindow SystemConsoleWindow() {
+  ConsoleWindow window;
+  DWORD ids[2];  // the count is returned also when they do not fit
+  window.processes = static_cast<int>(GetConsoleProcessList(ids, 2));
+  DWORD mode;
+  window.inputIsConsole = GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
+  window.outputIsConsole = GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
+  return window;
 }
 
 std::unique_ptr<Terminal> MakeSystemTerminal() {
