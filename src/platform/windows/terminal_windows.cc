@@ -51,10 +51,21 @@ class ConsoleTerminal : public Terminal {
   }
 
   // The console keeps the colours it had: cells carry their own attributes
-  // and later output of the shell uses the one set here.
+  // and later output of the shell uses the one set here. What is written next
+  // (a failure or a warning line, the prompt) goes right below the last row
+  // the run used, wherever the run left its cursor.
   void Finish(const Screen& screen) override {
     Draw(screen);
     SetConsoleTextAttribute(output_, startAttribute_);
+    int lastRow = LastRowInUse(screen);
+    if (lastRow == 0) return;
+    if (lastRow < height_) {
+      SetConsoleCursorPosition(output_, COORD{0, static_cast<SHORT>(lastRow)});
+    } else {
+      // Below the buffer's last row: a line end there scrolls it.
+      SetConsoleCursorPosition(output_, COORD{0, static_cast<SHORT>(lastRow - 1)});
+      Write("\r\n");
+    }
   }
 
   ConsoleWindow Window() const override { return SystemConsoleWindow(); }
