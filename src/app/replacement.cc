@@ -1,5 +1,7 @@
 #include "app/replacement.h"
 
+#include <new>
+#include <set>
 #include <vector>
 
 namespace tunewerk {
@@ -70,11 +72,15 @@ bool ReadJournal(Drive& drive, Journal* journal, bool* complete, std::string* re
 // Each output back as the journal says it was: a set-aside file renamed back
 // over its name (where both are one file the rename may leave the set-aside
 // name, dropped later as a leftover), an output that was absent removed.
-// Every step can be repeated after a kill. *failure names the output.
-bool RestoreOutputs(Drive& drive, const Journal& journal, std::string* failure) {
+// Every step can be repeated after a kill. `unchanged`: outputs known to hold
+// their old file still (linked aside and never renamed over), left alone.
+// *failure names the output.
+bool RestoreOutputs(Drive& drive, const Journal& journal, const std::set<std::string>& unchanged,
+                    std::string* failure) {
   std::string reason;
   for (const std::string& name : journal.existed) {
     std::string aside = SetAsideName(name);
+    if (unchanged.count(name)) continue;
     if (drive.KindOf(aside) != EntryKind::kAbsent && !drive.Rename(aside, name, &reason)) {
       *failure = "cannot put back the old " + drive.ShownName(name) + ": " + reason;
       return false;
@@ -122,9 +128,9 @@ bool RemoveSideFiles(Drive& drive, std::span<const char* const> names, std::stri
 // failed and, where putting back fails too, that the journal stays for the
 // next run. Never promises what no run will do.
 bool Undo(Drive& drive, std::span<const char* const> names, const Journal& journal,
-          std::string what, std::string* failure) {
+          const std::set<std::string>& unchanged, std::string what, std::string* failure) {
   std::string undoFailure, ignored;
-  if (!RestoreOutputs(drive, journal, &undoFailure)) {
+  if (!RestoreOutputs(drive, journal, unchanged, &undoFailure)) {
     *failure = what + "; " + undoFailure + " (the next run puts the old files back)";
   } else if (!RemoveJournal(drive, &undoFailure)) {
     // Said once where the journal's removal was what failed.
@@ -185,39 +191,49 @@ bool ReplaceOutputs(Drive& drive, std::span<const char* const> names, std::strin
     drive.Remove(kReplacingMarkerName, &ignored);
     return Refuse(drive, names, "cannot start replacing the outputs: " + reason, failure);
   }
+  // A failed link or rename changed nothing: what only was linked aside
+  // needs no putting back.
+  std::set<std::string> unchanged;
   for (const std::string& name : journal.existed) {
     bool unsupported = false;
-    if (!drive.Link(name, SetAsideName(name), &unsupported, &reason) &&
-        (!unsupported || !drive.Rename(name, SetAsideName(name), &reason))) {
-      return Undo(drive, names, journal, "cannot replace " + drive.ShownName(name) + ": " + reason,
-                  failure);
+    if (drive.Link(name, SetAsideName(name), &unsupported, &reason)) {
+      unchanged.insert(name);
+    } else if (!unsupported || !drive.Rename(name, SetAsideName(name), &reason)) {
+      return Undo(drive, names, journal, unchanged,
+                  "cannot replace " + drive.ShownName(name) + ": " + reason, failure);
     }
   }
   for (const char* name : names) {
     if (!drive.Rename(TemporaryName(name), name, &reason)) {
-      return Undo(drive, names, journal, "cannot replace " + drive.ShownName(name) + ": " + reason,
-                  failure);
+      return Undo(drive, names, journal, unchanged,
+                  "cannot replace " + drive.ShownName(name) + ": " + reason, failure);
     }
+    unchanged.erase(name);
   }
   // The new set is durable before the journal goes.
   if (!drive.SyncFolder(&reason)) {
-    return Undo(drive, names, journal, "cannot replace the outputs: " + reason, failure);
+    return Undo(drive, names, journal, unchanged, "cannot replace the outputs: " + reason, failure);
   }
   std::string removal;
   if (!RemoveJournal(drive, &removal)) {
-    return Undo(drive, names, journal, "cannot replace the outputs: " + removal, failure);
+    return Undo(drive, names, journal, unchanged, "cannot replace the outputs: " + removal,
+                failure);
   }
-  // The commit point is passed: the new set stays whatever fails now.
-  // Unsynced, the journal's removal may be lost: the set-aside files stay
-  // so that a journal that comes back still finds the old set.
-  if (!drive.SyncFolder(&reason)) {
-    *warnings += "tunewerk: warning: the outputs were replaced, but the folder could not be "
-                 "synced (" + reason + "): a power loss now could still bring back the old ones\n";
-    return true;
-  }
-  std::string leftover;
-  if (!RemoveSideFiles(drive, names, &leftover)) {
-    *warnings += "tunewerk: warning: " + leftover + " (the next run removes it)\n";
+  // The commit point is passed: the new set stays whatever fails now, and
+  // the run reports it (out of memory for a warning included).
+  try {
+    // Unsynced, the journal's removal may be lost: the set-aside files stay
+    // so that a journal that comes back still finds the old set.
+    if (!drive.SyncFolder(&reason)) {
+      *warnings += "tunewerk: warning: the outputs were replaced, but the folder could not be "
+                   "synced (" + reason + "): a power loss now could still bring back the old ones\n";
+      return true;
+    }
+    std::string leftover;
+    if (!RemoveSideFiles(drive, names, &leftover)) {
+      *warnings += "tunewerk: warning: " + leftover + " (the next run removes it)\n";
+    }
+  } catch (const std::bad_alloc&) {
   }
   return true;
 }
@@ -240,7 +256,7 @@ bool RepairOutputs(Drive& drive, std::span<const char* const> names, std::string
       return false;
     }
     // An incomplete journal was never synced: that run had changed nothing.
-    if (complete && !RestoreOutputs(drive, journal, failure)) {
+    if (complete && !RestoreOutputs(drive, journal, {}, failure)) {
       *failure += earlier;
       return false;
     }

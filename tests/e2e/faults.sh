@@ -219,7 +219,7 @@ for round in 1 2 3 4 5; do
     if [ $code -eq 0 ] && [ ! -s "$scratch/stderr-$i" ]; then
       winners="$winners $i"
     elif [ $code -ne 1 ] ||
-      [ "$(cat "$scratch/stderr-$i")" != "tunewerk: another run is using this folder" ]; then
+      [ "$(cat "$scratch/stderr-$i")" != "tunewerk: the folder is locked by another run or program" ]; then
       fail "parallel-runs-$round" "run $i: exit $code, stderr: $(cat "$scratch/stderr-$i")"
     fi
   done

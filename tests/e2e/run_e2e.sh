@@ -296,7 +296,7 @@ esac
 before=$(drive_state)
 run_with 'y\nn\n\ny\n'
 check_status second-run 1
-if grep -q '^tunewerk: another run is using ' "$scratch/stderr.txt" &&
+if grep -q '^tunewerk: the folder is locked by another run or program$' "$scratch/stderr.txt" &&
   [ "$(wc -l <"$scratch/stderr.txt")" -eq 1 ]; then pass; else fail second-run "stderr: $(cat "$scratch/stderr.txt")"; fi
 if [ -s "$scratch/console.txt" ]; then fail second-run "drew on the console"; else pass; fi
 if [ "$before" != "$(drive_state)" ]; then fail second-run "the drive changed"; else pass; fi
