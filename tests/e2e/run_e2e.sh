@@ -204,6 +204,26 @@ run_with '' --directory=sub --list user.drc
 check_status "-C with --list" 0
 rm -rf "${drive:?}/sub"
 
+# A message names the file under the folder as the user gave it, with one
+# separator between them.
+for dir in sub sub/; do
+  load_example
+  mkdir -p "$drive/sub"
+  mv "$drive/vaz3er.ini" "$drive/3ci.drc" "$drive/sub/"
+  rm "$drive/user.sdx"
+  run_with 'y\nn\n\ny\n' -C "$dir"
+  check_status "-C $dir, no list" 1
+  shown=sub/user.sdx
+  [ -n "$platform" ] && [ "$dir" = sub ] && shown='sub\user.sdx'
+  if [ "$(cat "$scratch/stderr.txt")" = "tunewerk: cannot open $shown: No such file or directory" ] ||
+    [ -n "$platform" ]; then
+    pass
+  else
+    fail "-C $dir, no list" "stderr: $(cat "$scratch/stderr.txt")"
+  fi
+  rm -rf "${drive:?}/sub"
+done
+
 # A folder that cannot be used, a file that is no receiver file: status 1,
 # one line on stderr, nothing changed.
 for args in "-C nowhere" "--directory=user.sdx" "--list 3ci.drc" "--list user.sdx" "--list nowhere"; do
@@ -254,7 +274,8 @@ check_file example-sorted/user.drc "$drive/user.drc"
 
 # Command line: nothing touched by --help, --version or a wrong argument;
 # a wrong one gets the usage on stderr.
-for args in --help -h --version --bogus extra -C "--list" "--batch --list" "--list a extra"; do
+for args in --help -h --version --bogus extra -C "--list" "--batch --list" "--list a extra" \
+  --directory= --list=; do
   load_example
   before=$(drive_state)
   run $args >"$scratch/stdout.txt" 2>"$scratch/stderr.txt" </dev/null
