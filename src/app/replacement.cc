@@ -1,5 +1,6 @@
 #include "app/replacement.h"
 
+#include <algorithm>
 #include <new>
 #include <set>
 #include <vector>
@@ -49,8 +50,10 @@ bool ParseJournal(const std::string& text, Journal* journal) {
   return true;
 }
 
-// Reads the marker; *complete tells whether it is a whole journal.
-bool ReadJournal(Drive& drive, Journal* journal, bool* complete, std::string* reason) {
+// Reads the marker; *complete tells whether it is a whole journal of these
+// outputs (a journal naming any other file is not the run's own).
+bool ReadJournal(Drive& drive, std::span<const char* const> names, Journal* journal,
+                 bool* complete, std::string* reason) {
   std::unique_ptr<ReadableFile> file;
   std::string shown;
   if (!drive.OpenExisting(kReplacingMarkerName, &file, &shown, reason)) return false;
@@ -66,6 +69,11 @@ bool ReadJournal(Drive& drive, Journal* journal, bool* complete, std::string* re
   }
   text.resize(size);
   *complete = ParseJournal(text, journal);
+  for (const auto* list : {&journal->existed, &journal->absent}) {
+    for (const std::string& name : *list) {
+      if (std::find(names.begin(), names.end(), name) == names.end()) *complete = false;
+    }
+  }
   return true;
 }
 
@@ -251,12 +259,20 @@ bool RepairOutputs(Drive& drive, std::span<const char* const> names, std::string
     Journal journal;
     bool complete = false;
     std::string reason;
-    if (!ReadJournal(drive, &journal, &complete, &reason)) {
+    if (!ReadJournal(drive, names, &journal, &complete, &reason)) {
       *failure = "cannot read " + drive.ShownName(kReplacingMarkerName) + ": " + reason + earlier;
       return false;
     }
     // An incomplete journal was never synced: that run had changed nothing.
-    if (complete && !RestoreOutputs(drive, journal, {}, failure)) {
+    // Still, a set-aside file whose output is missing (left by a replacement
+    // without a journal) goes back rather than be removed as a leftover.
+    if (!complete) {
+      journal = Journal();
+      for (const char* name : names) {
+        if (drive.KindOf(name) == EntryKind::kAbsent) journal.existed.push_back(name);
+      }
+    }
+    if (!RestoreOutputs(drive, journal, {}, failure)) {
       *failure += earlier;
       return false;
     }

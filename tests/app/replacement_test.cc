@@ -329,15 +329,23 @@ TEST(ReplacementTableTest, EveryFailingChangeAloneAndInPairs) {
   }
 }
 
-// A journal cut short was never synced, so its run had changed nothing: the
-// repair drops it with the leftovers and touches no output.
-TEST(ReplacementTest, AnIncompleteJournalChangesNoOutput) {
-  for (const char* text : {"", "tunewerk replacing\n", "tunewerk replacing\nabsent user.drc\n"}) {
+// A journal cut short was never synced, so its run had changed nothing, and
+// one that names other files is not the run's: the repair drops it with the
+// leftovers and removes no output; a set-aside file whose output is missing
+// goes back.
+TEST(ReplacementTest, AnIncompleteOrForeignJournalRemovesNoOutput) {
+  for (const char* text :
+       {"", "tunewerk replacing\n", "tunewerk replacing\nabsent user.drc\n",
+        "tunewerk replacing\nabsent 3ci.drc\nabsent user.drc\nend\n"}) {
     MemoryDrive drive = Prepared(15, true);
     drive.files[kReplacingMarkerName] = text;
+    drive.files[SetAsideName("audio.txt")] = "old audio.txt";
+    drive.files.erase("audio.txt");
+    drive.files["3ci.drc"] = "input";
     std::string failure;
     ASSERT_TRUE(RepairOutputs(drive, kOutputs, &failure)) << failure;
     EXPECT_EQ(OutputSet(drive.files), OldSet(15)) << text;
+    EXPECT_EQ(drive.files["3ci.drc"], "input");
     EXPECT_FALSE(HasSideFiles(drive.files));
   }
 }
