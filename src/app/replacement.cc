@@ -52,8 +52,8 @@ bool ParseJournal(const std::string& text, Journal* journal) {
 
 // Reads the marker; *complete tells whether it is a whole journal of these
 // outputs (a journal naming any other file is not the run's own).
-bool ReadJournal(Drive& drive, std::span<const char* const> names, Journal* journal,
-                 bool* complete, std::string* reason) {
+bool ReadJournal(Drive& drive, std::span<const char* const> names, Journal* journal, bool* complete,
+                 std::string* reason) {
   std::unique_ptr<ReadableFile> file;
   std::string shown;
   if (!drive.OpenExisting(kReplacingMarkerName, &file, &shown, reason)) return false;
@@ -145,7 +145,7 @@ bool Undo(Drive& drive, std::span<const char* const> names, const Journal& journ
     *failure = (what.ends_with(undoFailure) ? what : what + "; " + undoFailure) +
                " (the old files are back in place)";
   } else {
-    drive.SyncFolder(&ignored);  // a journal that comes back only repeats the undo
+    drive.SyncFolder(&ignored);               // a journal that comes back only repeats the undo
     RemoveSideFiles(drive, names, &ignored);  // the next run removes what stays
     *failure = what;
   }
@@ -233,8 +233,10 @@ bool ReplaceOutputs(Drive& drive, std::span<const char* const> names, std::strin
     // Unsynced, the journal's removal may be lost: the set-aside files stay
     // so that a journal that comes back still finds the old set.
     if (!drive.SyncFolder(&reason)) {
-      *warnings += "tunewerk: warning: the outputs were replaced, but the folder could not be "
-                   "synced (" + reason + "): a power loss now could still bring back the old ones\n";
+      *warnings +=
+          "tunewerk: warning: the outputs were replaced, but the folder could not be "
+          "synced (" +
+          reason + "): a power loss now could still bring back the old ones\n";
       return true;
     }
     std::string leftover;
@@ -283,8 +285,8 @@ bool RepairOutputs(Drive& drive, std::span<const char* const> names, std::string
     // Synced before its leftovers go: a journal that came back would find
     // the set-aside files gone.
     if (!drive.SyncFolder(&reason)) {
-      *failure = "cannot sync the folder after removing " +
-                 drive.ShownName(kReplacingMarkerName) + ": " + reason;
+      *failure = "cannot sync the folder after removing " + drive.ShownName(kReplacingMarkerName) +
+                 ": " + reason;
       return false;
     }
   }

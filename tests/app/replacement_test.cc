@@ -112,7 +112,10 @@ const FaultCase kFaultCases[] = {
      },
      1, "tunewerk: cannot replace video.txt: Operation not permitted\n", false},
     {"the put-back fails too",
-     [](MemoryDrive& d) { d.immovable = {".tunewerk-video.txt.tmp", ".tunewerk-user.drc.old"}; }, 1,
+     [](MemoryDrive& d) {
+       d.immovable = {".tunewerk-video.txt.tmp", ".tunewerk-user.drc.old"};
+     },
+     1,
      "tunewerk: cannot replace video.txt: Operation not permitted; cannot put back the old "
      "user.drc: Operation not permitted (the next run puts the old files back)\n",
      true},
@@ -125,8 +128,8 @@ const FaultCase kFaultCases[] = {
      "tunewerk: cannot replace video.txt: Operation not permitted; cannot remove "
      ".tunewerk-replacing: Operation not permitted (the old files are back in place)\n",
      true},
-    {"the journal cannot be removed", [](MemoryDrive& d) { d.unremovable = {".tunewerk-replacing"}; },
-     1,
+    {"the journal cannot be removed",
+     [](MemoryDrive& d) { d.unremovable = {".tunewerk-replacing"}; }, 1,
      "tunewerk: cannot replace the outputs: cannot remove .tunewerk-replacing: Operation not "
      "permitted (the old files are back in place)\n",
      true},
@@ -334,9 +337,8 @@ TEST(ReplacementTableTest, EveryFailingChangeAloneAndInPairs) {
 // leftovers and removes no output; a set-aside file whose output is missing
 // goes back.
 TEST(ReplacementTest, AnIncompleteOrForeignJournalRemovesNoOutput) {
-  for (const char* text :
-       {"", "tunewerk replacing\n", "tunewerk replacing\nabsent user.drc\n",
-        "tunewerk replacing\nabsent 3ci.drc\nabsent user.drc\nend\n"}) {
+  for (const char* text : {"", "tunewerk replacing\n", "tunewerk replacing\nabsent user.drc\n",
+                           "tunewerk replacing\nabsent 3ci.drc\nabsent user.drc\nend\n"}) {
     MemoryDrive drive = Prepared(15, true);
     drive.files[kReplacingMarkerName] = text;
     drive.files[SetAsideName("audio.txt")] = "old audio.txt";

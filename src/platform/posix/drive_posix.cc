@@ -253,7 +253,8 @@ class PosixDrive : public Drive {
       return false;
     }
     if (lchown(target.c_str(), info.st_uid, info.st_gid) != 0) {
-      int ignored = lchown(target.c_str(), static_cast<uid_t>(-1), info.st_gid);  // a member's group
+      int ignored =
+          lchown(target.c_str(), static_cast<uid_t>(-1), info.st_gid);  // a member's group
       (void)ignored;
     }
     if (chmod(target.c_str(), info.st_mode & 07777) != 0) {
@@ -286,8 +287,7 @@ class PosixDrive : public Drive {
     return false;
   }
 
-  bool CreateMarker(std::string_view name, std::string_view content,
-                    std::string* reason) override {
+  bool CreateMarker(std::string_view name, std::string_view content, std::string* reason) override {
     int fd =
         open(std::string(name).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0) {
@@ -295,8 +295,8 @@ class PosixDrive : public Drive {
       return false;
     }
     PosixWritableFile marker(fd);
-    bool written = marker.Write(reinterpret_cast<const std::uint8_t*>(content.data()),
-                                content.size(), reason);
+    bool written =
+        marker.Write(reinterpret_cast<const std::uint8_t*>(content.data()), content.size(), reason);
     std::string closeReason;
     bool closed = marker.Close(&closeReason);
     if (written && !closed) *reason = closeReason;
@@ -309,7 +309,9 @@ class PosixDrive : public Drive {
     return false;
   }
 
-  void HoldStopsToEnd() override { HoldStopSignalsToEnd(); }
+  void HoldStopsToEnd() override {
+    HoldStopSignalsToEnd();
+  }
 
   void RemoveTemporary(std::string_view name) override {
     unlink(TemporaryName(name).c_str());

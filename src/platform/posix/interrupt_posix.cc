@@ -23,8 +23,8 @@ bool gHeldToEnd = false;
 sigset_t StopSignals() {
   sigset_t stops;
   sigemptyset(&stops);
-  for (int s : {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF,
-                SIGXCPU}) {
+  for (int s :
+       {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU}) {
     sigaddset(&stops, s);
   }
 #ifdef SIGPWR

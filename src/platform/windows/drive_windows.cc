@@ -178,9 +178,9 @@ class WindowsDrive : public Drive {
 
   // Where a symbolic link or junction leads in the end, as the system names it.
   std::string LinkTarget(std::string_view name) override {
-    HANDLE handle = CreateFileA(Path(name).c_str(), 0,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE handle =
+        CreateFileA(Path(name).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return "";
     char target[MAX_PATH * 4];
     DWORD length = GetFinalPathNameByHandleA(handle, target, sizeof target, FILE_NAME_NORMALIZED);
@@ -257,8 +257,7 @@ class WindowsDrive : public Drive {
     return false;
   }
 
-  bool CreateMarker(std::string_view name, std::string_view content,
-                    std::string* reason) override {
+  bool CreateMarker(std::string_view name, std::string_view content, std::string* reason) override {
     HANDLE handle = CreateFileA(Path(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
@@ -266,8 +265,8 @@ class WindowsDrive : public Drive {
       return false;
     }
     WindowsWritableFile marker(handle);
-    bool written = marker.Write(reinterpret_cast<const std::uint8_t*>(content.data()),
-                                content.size(), reason);
+    bool written =
+        marker.Write(reinterpret_cast<const std::uint8_t*>(content.data()), content.size(), reason);
     std::string closeReason;
     bool closed = marker.Close(&closeReason);
     if (written && !closed) *reason = closeReason;
