@@ -436,23 +436,24 @@ else
   done
 
   echo "faults: stop signals at random $(($(date +%s) - started)) s"
-  # INT, TERM and HUP while a temporary exists (writes slowed): the run dies
-  # by that signal, its temporaries go with it, the drive is as it was.
+  # INT, TERM and HUP while a temporary exists (each write slowed 0.3 s, so
+  # that even a loaded machine finds one long before the replacement): the
+  # run dies by that signal, its temporaries go with it, the drive is as it was.
   for sig in INT TERM HUP; do
     load_drive
     before=$(drive_state)
     (cd "$drive" && export ASAN_OPTIONS=detect_leaks=0 && exec env --default-signal strace -f \
-      -o /dev/null -e trace=write -e inject=write:delay_exit=100000 \
+      -o /dev/null -e trace=write -e inject=write:delay_exit=300000 \
       "$program" --batch >/dev/null 2>/dev/null) &
     tracer=$!
-    victim=$(child_of "$tracer")
     tries=0
     until ls -A "$drive" | grep -q '\.tmp$' || [ $tries -ge 500 ]; do sleep 0.01; tries=$((tries + 1)); done
-    kill -s "$sig" "$victim" 2>/dev/null
+    victim=$(child_of "$tracer")
+    kill -s "$sig" "$victim"
     wait "$tracer"
     status=$?
     case $sig in INT) expected=130 ;; TERM) expected=143 ;; *) expected=129 ;; esac
-    if [ "$status" -ne "$expected" ]; then fail "sig$sig-while-writing" "exit $status, expected $expected"; else pass; fi
+    if [ "$status" -ne "$expected" ]; then fail "sig$sig-while-writing" "exit $status, expected $expected (victim $victim of $tracer, polled $tries)"; else pass; fi
     if [ "$(drive_state)" != "$before" ]; then fail "sig$sig-while-writing" "the drive changed"; else pass; fi
   done
 
