@@ -121,11 +121,14 @@ class Parser {
     }
     std::string_view rest = argument.substr(name.size());
     if (name == longName && !rest.empty()) rest.remove_prefix(1);  // the '='
+    value->clear();
     if (!rest.empty() || argument.size() > name.size()) {
       *value = std::string(rest);
     } else if (next_ < argc_) {
       *value = argv_[next_++];
-    } else {
+    }
+    // Missing or empty ("-C ''", "--list="): no file or folder has that name.
+    if (value->empty()) {
       Problem(std::string(name) + " needs " + (name == "--list" ? "a file" : "a directory"));
     }
     return true;

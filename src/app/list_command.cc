@@ -1,12 +1,14 @@
 #include "app/list_command.h"
 
 #include <memory>
+#include <optional>
 #include <span>
 
 #include "drc/receiver_file.h"
 #include "io/file_error_state.h"
 #include "io/files.h"
 #include "model/channel_tables.h"
+#include "model/text_bytes.h"
 #include "report/listing.h"
 
 namespace tunewerk {
@@ -54,6 +56,13 @@ void WriteListing(const ChannelTables& tables, OutputFile& out) {
 
 int ListReceiverFile(ReadableFile& file, const std::string& shown,
                      std::unique_ptr<WritableFile> out, std::string* errorLine) {
+  // A file too large is told by its size alone, not read to its end.
+  std::optional<std::uint64_t> known = file.Size();
+  if (known && *known > kReceiverFileSize) {
+    *errorLine = "tunewerk: " + shown + " is not a receiver channel file: it has " +
+                 ByteCount(*known) + ", not " + GroupedNumber(kReceiverFileSize) + "\n";
+    return 1;
+  }
   auto state = std::make_unique<ListState>();
   std::size_t size = 0;
   std::string reason;
@@ -64,8 +73,7 @@ int ListReceiverFile(ReadableFile& file, const std::string& shown,
   std::span<const std::uint8_t> bytes(state->bytes, size < kReadCapacity ? size : kReadCapacity);
   if (!DecodeReceiverFile(bytes, state->tables, &reason)) {
     if (size > kReceiverFileSize) {
-      reason =
-          "it has " + std::to_string(size) + " bytes, not " + std::to_string(kReceiverFileSize);
+      reason = "it has " + ByteCount(size) + ", not " + GroupedNumber(kReceiverFileSize);
     }
     *errorLine = "tunewerk: " + shown + " is not a receiver channel file: " + reason + "\n";
     return 1;
@@ -73,7 +81,7 @@ int ListReceiverFile(ReadableFile& file, const std::string& shown,
 
   FileErrorState outState;
   auto listing = std::make_unique<OutputFile>(outState);
-  listing->Attach(std::move(out), "standard output");
+  listing->Attach(std::move(out), "to standard output");  // "cannot write to standard output"
   listing->SetLineEnd("\n");
   listing->WriteTextAsGlyphs();
   WriteListing(state->tables, *listing);

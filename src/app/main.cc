@@ -38,10 +38,14 @@ int List(const std::string& path) {
   std::unique_ptr<ReadableFile> file;
   std::string reason, errorLine;
   std::string shown = EscapeForMessage(path);
-  if (!OpenFileForReading(path, &file, &reason)) {
-    errorLine = "tunewerk: cannot open " + shown + ": " + reason + "\n";
-  } else if (ListReceiverFile(*file, shown, MakeStandardOutput(), &errorLine) == 0) {
-    return 0;
+  try {
+    if (!OpenFileForReading(path, &file, &reason)) {
+      errorLine = "tunewerk: cannot open " + shown + ": " + reason + "\n";
+    } else if (ListReceiverFile(*file, shown, MakeStandardOutput(), &errorLine) == 0) {
+      return 0;
+    }
+  } catch (const std::bad_alloc&) {
+    errorLine = "tunewerk: cannot list " + shown + ": out of memory\n";
   }
   ShowErrorLine(errorLine);
   return 1;
@@ -77,9 +81,7 @@ int EndBeforeRun(int status) {
   return status;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Main(int argc, char** argv) {
   PrepareStandardStreams();
   CommandLine line = ParseCommandLine(argc, argv);
   switch (line.action) {
@@ -100,4 +102,19 @@ int main(int argc, char** argv) {
     return EndBeforeRun(1);
   }
   return line.action == CommandAction::kList ? EndBeforeRun(List(line.listFile)) : Run(line);
+}
+
+}  // namespace
+
+// No path ends in an uncaught exception: what the parts above do not catch
+// (memory for the command line or a message) still ends with one line.
+int main(int argc, char** argv) {
+  try {
+    return Main(argc, argv);
+  } catch (const std::bad_alloc&) {
+    std::fputs("tunewerk: out of memory; no file was changed\n", stderr);
+  } catch (...) {
+    std::fputs("tunewerk: internal error\n", stderr);
+  }
+  return 1;
 }

@@ -1,47 +1,124 @@
 #include "app/replacement.h"
 
+#include <algorithm>
+#include <new>
+#include <set>
+#include <vector>
+
 namespace tunewerk {
 
 namespace {
 
-bool Exists(Drive& drive, const std::string& name) {
-  return drive.KindOf(name) != EntryKind::kAbsent;
+constexpr char kJournalStart[] = "tunewerk replacing\n";
+constexpr char kJournalEnd[] = "end\n";
+// Far more than four short lines: a larger marker is not the run's journal.
+constexpr std::size_t kJournalCapacity = 4096;
+
+// What undoing needs, one line per output: "existed NAME" or "absent NAME".
+struct Journal {
+  std::vector<std::string> existed;
+  std::vector<std::string> absent;
+};
+
+std::string JournalText(const Journal& journal) {
+  std::string text = kJournalStart;
+  for (const std::string& name : journal.existed) text += "existed " + name + "\n";
+  for (const std::string& name : journal.absent) text += "absent " + name + "\n";
+  return text + kJournalEnd;
 }
 
-// Takes one output back to how it was before the replacement, in steps that
-// each leave a state this function reads right again after a kill: while the
-// marker stands, a temporary is removed by nobody, so a missing temporary
-// means that the output's name holds the new content.
-bool PutBack(Drive& drive, const std::string& name, std::string* failure) {
-  std::string temporary = TemporaryName(name);
-  std::string aside = SetAsideName(name);
-  std::string reason;
-  if (!Exists(drive, temporary) && Exists(drive, name) && !drive.Rename(name, temporary, &reason)) {
-    *failure = "cannot put back " + drive.ShownName(name) + ": " + reason;
-    return false;
+// False when the text is not a whole journal: it was cut short before it was
+// synced, and so before the replacement changed anything.
+bool ParseJournal(const std::string& text, Journal* journal) {
+  std::string_view rest(text);
+  if (!rest.starts_with(kJournalStart) || !rest.ends_with(kJournalEnd)) return false;
+  rest.remove_prefix(sizeof kJournalStart - 1);
+  rest.remove_suffix(sizeof kJournalEnd - 1);
+  while (!rest.empty()) {
+    std::size_t end = rest.find('\n');
+    if (end == std::string_view::npos) return false;
+    std::string_view line = rest.substr(0, end);
+    rest.remove_prefix(end + 1);
+    if (line.starts_with("existed ")) {
+      journal->existed.emplace_back(line.substr(8));
+    } else if (line.starts_with("absent ")) {
+      journal->absent.emplace_back(line.substr(7));
+    } else {
+      return false;
+    }
   }
-  if (Exists(drive, aside) && !drive.Rename(aside, name, &reason)) {
-    *failure = "cannot put back " + drive.ShownName(name) + ": " + reason;
+  return true;
+}
+
+// Reads the marker; *complete tells whether it is a whole journal of these
+// outputs (a journal naming any other file is not the run's own).
+bool ReadJournal(Drive& drive, std::span<const char* const> names, Journal* journal, bool* complete,
+                 std::string* reason) {
+  std::unique_ptr<ReadableFile> file;
+  std::string shown;
+  if (!drive.OpenExisting(kReplacingMarkerName, &file, &shown, reason)) return false;
+  std::string text(kJournalCapacity, '\0');
+  std::size_t size = 0;
+  for (;;) {
+    std::size_t got = 0;
+    auto* into = reinterpret_cast<std::uint8_t*>(text.data()) + size;
+    if (!file->Read(into, text.size() - size, &got, reason)) return false;
+    if (got == 0) break;
+    size += got;
+    if (size == text.size()) break;
+  }
+  text.resize(size);
+  *complete = ParseJournal(text, journal);
+  for (const auto* list : {&journal->existed, &journal->absent}) {
+    for (const std::string& name : *list) {
+      if (std::find(names.begin(), names.end(), name) == names.end()) *complete = false;
+    }
+  }
+  return true;
+}
+
+// Each output back as the journal says it was: a set-aside file renamed back
+// over its name (where both are one file the rename may leave the set-aside
+// name, dropped later as a leftover), an output that was absent removed.
+// Every step can be repeated after a kill. `unchanged`: outputs known to hold
+// their old file still (linked aside and never renamed over), left alone.
+// *failure names the output.
+bool RestoreOutputs(Drive& drive, const Journal& journal, const std::set<std::string>& unchanged,
+                    std::string* failure) {
+  std::string reason;
+  for (const std::string& name : journal.existed) {
+    std::string aside = SetAsideName(name);
+    if (unchanged.count(name)) continue;
+    if (drive.KindOf(aside) != EntryKind::kAbsent && !drive.Rename(aside, name, &reason)) {
+      *failure = "cannot put back the old " + drive.ShownName(name) + ": " + reason;
+      return false;
+    }
+  }
+  for (const std::string& name : journal.absent) {
+    if (!drive.Remove(name, &reason)) {
+      *failure = "cannot remove the new " + drive.ShownName(name) + ": " + reason;
+      return false;
+    }
+  }
+  if (!drive.SyncFolder(&reason)) {
+    *failure = "cannot put back the old outputs: " + reason;
     return false;
   }
   return true;
 }
 
-// Every output back as it was, then the marker removed; only then are the
-// temporaries just files to drop.
-bool PutBackAll(Drive& drive, std::span<const char* const> names, std::string* failure) {
-  for (const char* name : names) {
-    if (!PutBack(drive, name, failure)) return false;
-  }
+// The journal's removal, made durable. Only after the old set is back (undo)
+// or the new set is durable (commit).
+bool RemoveJournal(Drive& drive, std::string* failure) {
   std::string reason;
-  if (!drive.Remove(kReplacingMarkerName, &reason) || !drive.SyncFolder(&reason)) {
-    *failure = "cannot finish putting back the outputs: " + reason;
+  if (!drive.Remove(kReplacingMarkerName, &reason)) {
+    *failure = "cannot remove " + drive.ShownName(kReplacingMarkerName) + ": " + reason;
     return false;
   }
   return true;
 }
 
-// Drops the run's own files beside the outputs. REQUIRES: no marker.
+// Drops the run's own files beside the outputs. REQUIRES: no journal.
 bool RemoveSideFiles(Drive& drive, std::span<const char* const> names, std::string* failure) {
   std::string reason;
   for (const char* name : names) {
@@ -55,65 +132,163 @@ bool RemoveSideFiles(Drive& drive, std::span<const char* const> names, std::stri
   return true;
 }
 
-// A failed replacement: *failure says what failed; when putting back fails
-// too, it says that as well, and the marker stays for the next run.
-bool Undo(Drive& drive, std::span<const char* const> names, std::string what,
-          std::string* failure) {
-  std::string undoFailure;
-  if (!PutBackAll(drive, names, &undoFailure)) {
-    *failure = what + "; " + undoFailure + " (the next run puts it back)";
-    return false;
+// A replacement that failed before its commit point: *failure says what
+// failed and, where putting back fails too, that the journal stays for the
+// next run. Never promises what no run will do.
+bool Undo(Drive& drive, std::span<const char* const> names, const Journal& journal,
+          const std::set<std::string>& unchanged, std::string what, std::string* failure) {
+  std::string undoFailure, ignored;
+  if (!RestoreOutputs(drive, journal, unchanged, &undoFailure)) {
+    *failure = what + "; " + undoFailure + " (the next run puts the old files back)";
+  } else if (!RemoveJournal(drive, &undoFailure)) {
+    // Said once where the journal's removal was what failed.
+    *failure = (what.ends_with(undoFailure) ? what : what + "; " + undoFailure) +
+               " (the old files are back in place)";
+  } else {
+    drive.SyncFolder(&ignored);               // a journal that comes back only repeats the undo
+    RemoveSideFiles(drive, names, &ignored);  // the next run removes what stays
+    *failure = what;
   }
-  RemoveSideFiles(drive, names, &undoFailure);
-  *failure = what;
+  return false;
+}
+
+// Before any change: nothing to undo but the temporaries.
+bool Refuse(Drive& drive, std::span<const char* const> names, std::string what,
+            std::string* failure) {
+  for (const char* name : names) drive.RemoveTemporary(name);
+  *failure = std::move(what);
   return false;
 }
 
 }  // namespace
 
-bool ReplaceOutputs(Drive& drive, std::span<const char* const> names, std::string* failure) {
+bool ReplaceOutputs(Drive& drive, std::span<const char* const> names, std::string* failure,
+                    std::string* warnings) {
   drive.HoldStopsToEnd();
+  Journal journal;
   std::string reason;
-  if (!drive.CreateMarker(kReplacingMarkerName, &reason)) {
-    std::string ignored;
-    if (!Exists(drive, kReplacingMarkerName) || drive.Remove(kReplacingMarkerName, &ignored)) {
-      RemoveSideFiles(drive, names, &ignored);
-    }
-    *failure = "cannot start replacing the outputs: " + reason;
-    return false;
-  }
+  // Every output is checked, and the new files get what the user set on the
+  // old ones, before the first change.
   for (const char* name : names) {
-    if (Exists(drive, name) && !drive.Rename(name, SetAsideName(name), &reason)) {
-      return Undo(drive, names, "cannot replace " + drive.ShownName(name) + ": " + reason, failure);
+    EntryKind kind = drive.KindOf(name);
+    std::string shown = drive.ShownName(name);
+    if (kind == EntryKind::kLink) {
+      std::string target = drive.LinkTarget(name);
+      return Refuse(drive, names,
+                    "cannot replace " + shown + ": it is a symbolic link" +
+                        (target.empty() ? "" : " to " + target) +
+                        "; tunewerk writes only plain files in its folder",
+                    failure);
+    }
+    if (kind == EntryKind::kDirectory) {
+      return Refuse(drive, names, "cannot replace " + shown + ": " + kIsDirectoryReason, failure);
+    }
+    (kind == EntryKind::kAbsent ? journal.absent : journal.existed).push_back(name);
+  }
+  for (const std::string& name : journal.existed) {
+    if (!drive.KeepMetadata(name, TemporaryName(name), &reason)) {
+      return Refuse(drive, names,
+                    "cannot give the new " + drive.ShownName(name) +
+                        " the permissions of the old one: " + reason,
+                    failure);
+    }
+  }
+  if (!drive.CreateMarker(kReplacingMarkerName, JournalText(journal), &reason)) {
+    // A marker this run could not finish records no change: it goes with the temporaries.
+    std::string ignored;
+    drive.Remove(kReplacingMarkerName, &ignored);
+    return Refuse(drive, names, "cannot start replacing the outputs: " + reason, failure);
+  }
+  // A failed link or rename changed nothing: what only was linked aside
+  // needs no putting back.
+  std::set<std::string> unchanged;
+  for (const std::string& name : journal.existed) {
+    bool unsupported = false;
+    if (drive.Link(name, SetAsideName(name), &unsupported, &reason)) {
+      unchanged.insert(name);
+    } else if (!unsupported || !drive.Rename(name, SetAsideName(name), &reason)) {
+      return Undo(drive, names, journal, unchanged,
+                  "cannot replace " + drive.ShownName(name) + ": " + reason, failure);
     }
   }
   for (const char* name : names) {
     if (!drive.Rename(TemporaryName(name), name, &reason)) {
-      return Undo(drive, names, "cannot replace " + drive.ShownName(name) + ": " + reason, failure);
+      return Undo(drive, names, journal, unchanged,
+                  "cannot replace " + drive.ShownName(name) + ": " + reason, failure);
     }
+    unchanged.erase(name);
   }
-  // The new set is durable before the marker goes, and the marker's removal
-  // before the run reports success.
-  if (!drive.SyncFolder(&reason) || !drive.Remove(kReplacingMarkerName, &reason) ||
-      !drive.SyncFolder(&reason)) {
-    return Undo(drive, names, "cannot replace the outputs: " + reason, failure);
+  // The new set is durable before the journal goes.
+  if (!drive.SyncFolder(&reason)) {
+    return Undo(drive, names, journal, unchanged, "cannot replace the outputs: " + reason, failure);
   }
-  std::string ignored;  // a set-aside file left here is removed by the next run
-  RemoveSideFiles(drive, names, &ignored);
+  std::string removal;
+  if (!RemoveJournal(drive, &removal)) {
+    return Undo(drive, names, journal, unchanged, "cannot replace the outputs: " + removal,
+                failure);
+  }
+  // The commit point is passed: the new set stays whatever fails now, and
+  // the run reports it (out of memory for a warning included).
+  try {
+    // Unsynced, the journal's removal may be lost: the set-aside files stay
+    // so that a journal that comes back still finds the old set.
+    if (!drive.SyncFolder(&reason)) {
+      *warnings +=
+          "tunewerk: warning: the outputs were replaced, but the folder could not be "
+          "synced (" +
+          reason + "): a power loss now could still bring back the old ones\n";
+      return true;
+    }
+    std::string leftover;
+    if (!RemoveSideFiles(drive, names, &leftover)) {
+      *warnings += "tunewerk: warning: " + leftover + " (the next run removes it)\n";
+    }
+  } catch (const std::bad_alloc&) {
+  }
   return true;
 }
 
 bool RepairOutputs(Drive& drive, std::span<const char* const> names, std::string* failure) {
-  // Only the run's own marker file says that a replacement was under way.
+  // Only the run's own journal says that a replacement was under way.
   EntryKind marker = drive.KindOf(kReplacingMarkerName);
   if (marker == EntryKind::kDirectory) {
     *failure =
         "cannot remove the leftover " + drive.ShownName(kReplacingMarkerName) + ": Is a directory";
     return false;
   }
-  if (marker == EntryKind::kOther && !PutBackAll(drive, names, failure)) {
-    *failure += " (left by an interrupted run)";
-    return false;
+  if (marker != EntryKind::kAbsent) {
+    const std::string earlier = " (left by an earlier run that was replacing the outputs)";
+    Journal journal;
+    bool complete = false;
+    std::string reason;
+    if (!ReadJournal(drive, names, &journal, &complete, &reason)) {
+      *failure = "cannot read " + drive.ShownName(kReplacingMarkerName) + ": " + reason + earlier;
+      return false;
+    }
+    // An incomplete journal was never synced: that run had changed nothing.
+    // Still, a set-aside file whose output is missing (left by a replacement
+    // without a journal) goes back rather than be removed as a leftover.
+    if (!complete) {
+      journal = Journal();
+      for (const char* name : names) {
+        if (drive.KindOf(name) == EntryKind::kAbsent) journal.existed.push_back(name);
+      }
+    }
+    if (!RestoreOutputs(drive, journal, {}, failure)) {
+      *failure += earlier;
+      return false;
+    }
+    if (!RemoveJournal(drive, failure)) {
+      *failure += complete ? " (left by an earlier run; the old files are back in place)" : earlier;
+      return false;
+    }
+    // Synced before its leftovers go: a journal that came back would find
+    // the set-aside files gone.
+    if (!drive.SyncFolder(&reason)) {
+      *failure = "cannot sync the folder after removing " + drive.ShownName(kReplacingMarkerName) +
+                 ": " + reason;
+      return false;
+    }
   }
   return RemoveSideFiles(drive, names, failure);
 }

@@ -110,7 +110,8 @@ void CloseFiles(RunState& run) {
 
 // The outputs replace the old ones, as one set, only when the whole run
 // succeeded; the replacement takes care of the temporaries once it is tried.
-void ReplaceOrDiscardOutputs(RunState& run, Drive& drive) {
+// *warnings gets a line for a step after the commit point that failed.
+void ReplaceOrDiscardOutputs(RunState& run, Drive& drive, std::string* warnings) {
   OutputFile* outputs[] = {&run.receiver, &run.listing, &run.radioList, &run.tvList};
   for (OutputFile* out : outputs) out->CheckReplaceable();
   if (run.state.failed()) {
@@ -118,7 +119,7 @@ void ReplaceOrDiscardOutputs(RunState& run, Drive& drive) {
     return;
   }
   std::string failure;
-  if (!ReplaceOutputs(drive, kOutputNames, &failure)) run.state.Enter(failure);
+  if (!ReplaceOutputs(drive, kOutputNames, &failure, warnings)) run.state.Enter(failure);
 }
 
 std::string Warnings(const ChannelTables& tables, bool listCut, const std::string& listName) {
@@ -165,7 +166,8 @@ int RunLocked(Drive& drive, Terminal& terminal, std::string* stderrText,
   console.WriteLine("generating files ");
   GenerateFiles(*run);
   CloseFiles(*run);
-  ReplaceOrDiscardOutputs(*run, drive);
+  std::string replacementWarnings;
+  ReplaceOrDiscardOutputs(*run, drive, &replacementWarnings);
   bool replaced = !run->state.failed();
   console.WriteLine("files generated successfully");
   console.Finish();
@@ -179,7 +181,7 @@ int RunLocked(Drive& drive, Terminal& terminal, std::string* stderrText,
     *stderrText += "\n";
     return 1;
   }
-  *stderrText = Warnings(tables, listCut, run->sdx.shownName());
+  *stderrText = replacementWarnings + Warnings(tables, listCut, run->sdx.shownName());
   return 0;
 }
 

@@ -75,17 +75,6 @@ void WriteText(OutputFile& out, std::string_view text, std::size_t width) {
   if (text.size() < width) out.WriteRepeated(kBlank, width - text.size());
 }
 
-// 27012 as "27,012".
-std::string GroupedNumber(std::size_t value) {
-  std::string digits = std::to_string(value);
-  std::string grouped;
-  for (std::size_t i = 0; i < digits.size(); ++i) {
-    if (i > 0 && (digits.size() - i) % 3 == 0) grouped += ',';
-    grouped += digits[i];
-  }
-  return grouped;
-}
-
 }  // namespace
 
 void WriteLowByte(OutputFile& out, std::uint32_t value) {
@@ -119,7 +108,7 @@ void CopyReceiverHeader(InputFile& oldFile, OutputFile& out) {
   }
   if (copied == kHeaderSize || oldFile.state().failed()) return;
   oldFile.state().Enter("cannot copy the receiver's settings from " + oldFile.shownName() +
-                        ": it has " + GroupedNumber(copied) + " bytes, " +
+                        ": it has " + ByteCount(copied) + ", " +
                         GroupedNumber(kHeaderSize) + " are needed");
 }
 
@@ -195,8 +184,7 @@ void WriteZeroFill(OutputFile& out, std::uint16_t programmeCount) {
 bool DecodeReceiverFile(std::span<const std::uint8_t> bytes, ChannelTables& tables,
                         std::string* problem) {
   if (bytes.size() != kReceiverFileSize && bytes.size() != kReceiverFileSize - 1) {
-    *problem = "it has " + std::to_string(bytes.size()) + " bytes, not " +
-               std::to_string(kReceiverFileSize);
+    *problem = "it has " + ByteCount(bytes.size()) + ", not " + GroupedNumber(kReceiverFileSize);
     return false;
   }
   for (std::size_t marker : {kTransponderSectionMarker, kProgrammeSectionMarker}) {

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,9 @@ class ReadableFile {
   virtual ~ReadableFile() = default;
   virtual bool Read(std::uint8_t* buffer, std::size_t capacity, std::size_t* got,
                     std::string* reason) = 0;
+  // The file's size as the system tells it before any read; none where it
+  // cannot say.
+  virtual std::optional<std::uint64_t> Size() { return std::nullopt; }
 };
 
 // An output file being written. Close must be called once; both return false
@@ -36,7 +40,8 @@ inline std::string TemporaryName(std::string_view output) {
 inline std::string SetAsideName(std::string_view output) {
   return ".tunewerk-" + std::string(output) + ".old";
 }
-// Present exactly while the outputs are being replaced.
+// The replacement's journal: present exactly while the outputs are being
+// replaced, and holding what undoing needs (which outputs existed).
 constexpr char kReplacingMarkerName[] = ".tunewerk-replacing";
 
 // The words for a file refused although the system would open it: an input or
@@ -45,7 +50,9 @@ constexpr char kReplacingMarkerName[] = ".tunewerk-replacing";
 constexpr char kIsDirectoryReason[] = "Is a directory";
 constexpr char kNotRegularFileReason[] = "Not a regular file";
 
-enum class EntryKind { kAbsent, kDirectory, kOther };
+// kLink: a symbolic link (or, on Windows, any reparse point), whatever it
+// points to.
+enum class EntryKind { kAbsent, kDirectory, kLink, kOther };
 
 // Drive C. Names are bare file names ("user.sdx"). Outputs are never written
 // under their real names directly: they go to a temporary beside the target,
@@ -56,7 +63,8 @@ class Drive {
 
   // Takes the folder for this process alone; the lock goes when the process
   // ends, however it ends, and leaves no trace. False with the words for the
-  // user in *problem when another run holds it or it cannot be locked.
+  // user in *problem when another run or program holds it or it cannot be
+  // locked.
   virtual bool LockFolder(std::string* problem) = 0;
 
   // Opens an existing regular file. *shown gets the name to tell the user
@@ -73,20 +81,37 @@ class Drive {
   // What stands under `name` (a link counts as itself, not its target).
   virtual EntryKind KindOf(std::string_view name) = 0;
 
-  // Renames `from` over `to`, atomically.
+  // Where the symbolic link `name` points, as stored; empty when unknown.
+  virtual std::string LinkTarget(std::string_view name) = 0;
+
+  // Renames `from` over `to`, atomically. Where both are names of one file
+  // the system may leave both in place (POSIX does).
   virtual bool Rename(std::string_view from, std::string_view to, std::string* reason) = 0;
+
+  // Gives the file `from` the second name `to` (a hard link; `to` must not
+  // exist). *unsupported is set on a failure that says the file system does
+  // not (or may not) link this file, where moving it aside is the way left.
+  virtual bool Link(std::string_view from, std::string_view to, bool* unsupported,
+                    std::string* reason) = 0;
+
+  // Gives the file `to` the permission bits of the file `from` and, where the
+  // process may set them, its owner, group and access ACL. Changes no name.
+  virtual bool KeepMetadata(std::string_view from, std::string_view to, std::string* reason) = 0;
 
   // Removes the file `name`; true when there is none. Never removes a directory.
   virtual bool Remove(std::string_view name, std::string* reason) = 0;
 
-  // Creates the empty file `name` (failing when it exists) and makes it durable.
-  virtual bool CreateMarker(std::string_view name, std::string* reason) = 0;
+  // Creates the file `name` holding `content` (failing when it exists) and
+  // makes it and its name durable.
+  virtual bool CreateMarker(std::string_view name, std::string_view content,
+                            std::string* reason) = 0;
 
   // Makes the renames and removals so far durable.
   virtual bool SyncFolder(std::string* reason) = 0;
 
-  // From now on stop signals (Ctrl-C, SIGTERM, SIGHUP, a closed console) no
-  // longer stop the run: a replacement once begun is finished.
+  // From now on stop signals (Ctrl-C, SIGTERM, SIGHUP, SIGQUIT and every other
+  // signal that would end the process, a closed console) no longer stop the
+  // run: a replacement once begun is finished.
   virtual void HoldStopsToEnd() = 0;
 
   // Removes the temporary of `name` if there is one.

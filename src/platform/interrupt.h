@@ -9,8 +9,10 @@
 namespace tunewerk {
 
 // What a stopped run undoes before it ends: the temporaries it created and
-// the terminal modes it changed. Stop signals are SIGINT, SIGTERM, SIGHUP and
-// SIGQUIT on POSIX; Ctrl-C, Ctrl-Break and a closed console on Windows.
+// the terminal modes it changed. Stop signals are, on POSIX, every signal
+// another process may send whose default action ends the process (SIGINT,
+// SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGALRM, SIGXCPU, the real-time ones,
+// ...); on Windows Ctrl-C, Ctrl-Break and a closed console.
 
 // The temporaries to delete, one slot per output, bound to it for the rest
 // of the process. The run writes it with stop signals held; the handler

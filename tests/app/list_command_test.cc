@@ -163,15 +163,26 @@ INSTANTIATE_TEST_SUITE_P(
         ListFailureCase{"empty tables", EmptyTables, kNever, kNever, ""},
         ListFailureCase{"an SDX list", [] { return std::string("T019E ...\r\n"); }, kNever, kNever,
                         "tunewerk: old.drc is not a receiver channel file: it has 11 bytes, not "
-                        "475029\n"},
+                        "475,029\n"},
         ListFailureCase{"far too long", [] { return EmptyTables() + std::string(100000, 'x'); },
                         kNever, kNever,
-                        "tunewerk: old.drc is not a receiver channel file: it has 575029 bytes, "
-                        "not 475029\n"},
+                        "tunewerk: old.drc is not a receiver channel file: it has 575,029 bytes, "
+                        "not 475,029\n"},
         ListFailureCase{"unreadable", EmptyTables, 70000, kNever,
                         "tunewerk: cannot read old.drc: Input/output error\n"},
         ListFailureCase{"output fails", EmptyTables, kNever, 10,
-                        "tunewerk: cannot write standard output: No space left on device\n"}),
+                        "tunewerk: cannot write to standard output: No space left on device\n"},
+        ListFailureCase{"one byte", [] { return std::string(1, 'x'); }, kNever, kNever,
+                        "tunewerk: old.drc is not a receiver channel file: it has 1 byte, not "
+                        "475,029\n"},
+        ListFailureCase{"far too long and unreadable: told by its size, not read",
+                        [] { return EmptyTables() + std::string(100000, 'x'); }, 0, kNever,
+                        "tunewerk: old.drc is not a receiver channel file: it has 575,029 bytes, "
+                        "not 475,029\n"},
+        ListFailureCase{"the right size without section markers",
+                        [] { return std::string(475029, '\0'); }, kNever, kNever,
+                        "tunewerk: old.drc is not a receiver channel file: no section marker at "
+                        "offset 27012\n"}),
     NameField());
 
 }  // namespace

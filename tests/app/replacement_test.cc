@@ -12,6 +12,7 @@
 #include "app/run.h"
 #include "support/memory_drive.h"
 #include "support/memory_terminal.h"
+#include "support/param_name.h"
 
 namespace tunewerk {
 namespace {
@@ -79,35 +80,275 @@ TEST(LockTest, ASecondRunFailsAtOnceAndChangesNothing) {
   Files before = drive.files;
   std::string error, transcript;
   EXPECT_EQ(RunOn(drive, &error, &transcript), 1);
-  EXPECT_EQ(error, "tunewerk: another run is using this folder\n");
+  EXPECT_EQ(error, "tunewerk: the folder is locked by another run or program\n");
   EXPECT_EQ(transcript, "");
   EXPECT_EQ(drive.log, std::vector<std::string>{"lock"});
   EXPECT_EQ(Changeable(drive.files), Changeable(before));
 }
 
-// A replacement that fails on one name puts back what it had changed.
-TEST(ReplacementTest, AFailureOnAnyOutputLeavesTheOldSet) {
-  struct Case {
-    const char* immovable;
-    const char* error;
-  } cases[] = {
-      {"user.drc", "tunewerk: cannot replace user.drc: Operation not permitted\n"},
-      {"video.txt", "tunewerk: cannot replace video.txt: Operation not permitted\n"},
-      {".tunewerk-user.drc.tmp", "tunewerk: cannot replace user.drc: Operation not permitted\n"},
-      {".tunewerk-video.txt.tmp", "tunewerk: cannot replace video.txt: Operation not permitted\n"},
-  };
-  for (const Case& c : cases) {
-    for (std::vector<bool> existing :
-         {std::vector<bool>{true, true, true, true}, std::vector<bool>{true, false, false, true}}) {
-      MemoryDrive drive;
-      drive.files = Drive(existing);
-      drive.immovable.push_back(c.immovable);
-      Files before = drive.files;
-      std::string error;
-      EXPECT_EQ(RunOn(drive, &error), 1) << c.immovable;
-      EXPECT_EQ(error, c.error);
-      EXPECT_EQ(Changeable(drive.files), Changeable(before)) << c.immovable;
+// A replacement that fails puts back what it had changed, or leaves the
+// journal and says that the next run puts the old files back; that run does.
+struct FaultCase {
+  const char* name;
+  void (*arrange)(MemoryDrive&);
+  int status;
+  const char* error;
+  bool journalStays;  // the old set comes back with the next run
+};
+
+const FaultCase kFaultCases[] = {
+    {"first output immutable", [](MemoryDrive& d) { d.immovable = {"user.drc"}; }, 1,
+     "tunewerk: cannot replace user.drc: Operation not permitted\n", false},
+    {"last output immutable", [](MemoryDrive& d) { d.immovable = {"video.txt"}; }, 1,
+     "tunewerk: cannot replace video.txt: Operation not permitted\n", false},
+    {"first temporary stuck", [](MemoryDrive& d) { d.immovable = {".tunewerk-user.drc.tmp"}; }, 1,
+     "tunewerk: cannot replace user.drc: Operation not permitted\n", false},
+    {"last temporary stuck", [](MemoryDrive& d) { d.immovable = {".tunewerk-video.txt.tmp"}; }, 1,
+     "tunewerk: cannot replace video.txt: Operation not permitted\n", false},
+    {"no hard links, last output immutable",
+     [](MemoryDrive& d) {
+       d.hardLinks = false;
+       d.immovable = {"video.txt"};
+     },
+     1, "tunewerk: cannot replace video.txt: Operation not permitted\n", false},
+    {"the put-back fails too",
+     [](MemoryDrive& d) {
+       d.immovable = {".tunewerk-video.txt.tmp", ".tunewerk-user.drc.old"};
+     },
+     1,
+     "tunewerk: cannot replace video.txt: Operation not permitted; cannot put back the old "
+     "user.drc: Operation not permitted (the next run puts the old files back)\n",
+     true},
+    {"the journal cannot be removed after the put-back",
+     [](MemoryDrive& d) {
+       d.immovable = {"video.txt"};
+       d.unremovable = {".tunewerk-replacing"};
+     },
+     1,
+     "tunewerk: cannot replace video.txt: Operation not permitted; cannot remove "
+     ".tunewerk-replacing: Operation not permitted (the old files are back in place)\n",
+     true},
+    {"the journal cannot be removed",
+     [](MemoryDrive& d) { d.unremovable = {".tunewerk-replacing"}; }, 1,
+     "tunewerk: cannot replace the outputs: cannot remove .tunewerk-replacing: Operation not "
+     "permitted (the old files are back in place)\n",
+     true},
+    {"the journal cannot be created",
+     [](MemoryDrive& d) { d.refusedCreates = {".tunewerk-replacing"}; }, 1,
+     "tunewerk: cannot start replacing the outputs: Permission denied\n", false},
+    {"the folder cannot be synced before the commit", [](MemoryDrive& d) { d.failingSyncs = {0}; },
+     1, "tunewerk: cannot replace the outputs: Input/output error\n", false},
+    {"the folder cannot be synced after the commit", [](MemoryDrive& d) { d.failingSyncs = {1}; },
+     0,
+     "tunewerk: warning: the outputs were replaced, but the folder could not be synced "
+     "(Input/output error): a power loss now could still bring back the old ones\n"
+     "tunewerk: warning: no programme was selected; user.drc holds no channels\n",
+     false},
+    {"a set-aside file cannot be removed after the commit",
+     [](MemoryDrive& d) { d.unremovable = {".tunewerk-audio.txt.old"}; }, 0,
+     "tunewerk: warning: cannot remove the leftover .tunewerk-audio.txt.old: Operation not "
+     "permitted (the next run removes it)\n"
+     "tunewerk: warning: no programme was selected; user.drc holds no channels\n",
+     false},
+    {"an output is a symbolic link",
+     [](MemoryDrive& d) { d.symbolicLinks["audio.txt"] = "../radio/audio.txt"; }, 1,
+     "tunewerk: cannot replace audio.txt: it is a symbolic link to ../radio/audio.txt; tunewerk "
+     "writes only plain files in its folder\n",
+     false},
+};
+
+class ReplacementFaultTest : public testing::TestWithParam<FaultCase> {};
+
+TEST_P(ReplacementFaultTest, EndsWithOneSetAndTellsOnlyWhatIsTrue) {
+  const FaultCase& c = GetParam();
+  for (std::vector<bool> existing :
+       {std::vector<bool>{true, true, true, true}, std::vector<bool>{true, false, true, true}}) {
+    MemoryDrive drive;
+    drive.files = Drive(existing);
+    drive.metadata["user.drc"] = "0600 alice";
+    c.arrange(drive);
+    Files before = drive.files;
+    std::string error;
+    ASSERT_EQ(RunOn(drive, &error), c.status);
+    EXPECT_EQ(error, c.error);
+    EXPECT_EQ(drive.files.count(kReplacingMarkerName) == 1, c.journalStays);
+    if (c.status == 0) {
+      EXPECT_NE(OutputSet(drive.files), OutputSet(before));
+      // Unsynced, the journal may come back: what it needs stays beside it.
+      EXPECT_EQ(drive.files.count(SetAsideName("user.drc")),
+                error.find("could not be synced") != std::string::npos ? 1u : 0u);
+      EXPECT_EQ(drive.metadata["user.drc"], "0600 alice");
+    } else if (!c.journalStays) {
+      EXPECT_EQ(Changeable(drive.files), Changeable(before));
+    } else if (drive.files.count(SetAsideName("user.drc"))) {
+      EXPECT_EQ(drive.files.at(SetAsideName("user.drc")), "old user.drc");
+    } else {
+      EXPECT_EQ(OutputSet(drive.files), OutputSet(before));
     }
+    // The next run, without the faults, puts right what is left and fails
+    // before it changes anything.
+    std::vector<std::string> expected = OutputSet(c.status == 0 ? drive.files : before);
+    drive.immovable.clear();
+    drive.unremovable.clear();
+    drive.failingSyncs.clear();
+    drive.files.erase("3ci.drc");
+    std::string failure;
+    EXPECT_EQ(RunOn(drive, &failure), 1);
+    EXPECT_EQ(OutputSet(drive.files), expected);
+    EXPECT_FALSE(HasSideFiles(drive.files)) << failure;
+    EXPECT_EQ(drive.metadata["user.drc"], "0600 alice");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, ReplacementFaultTest, testing::ValuesIn(kFaultCases), NameField());
+
+// A journal that cannot be removed stops every later run with the reason
+// and names it; "interrupted" is not said of a run that ended with an error.
+TEST(ReplacementTest, AJournalThatStaysIsNamedByTheNextRun) {
+  MemoryDrive drive;
+  drive.files = Drive({true, true, true, true});
+  drive.immovable = {"video.txt"};
+  drive.unremovable = {".tunewerk-replacing"};
+  std::string error;
+  ASSERT_EQ(RunOn(drive, &error), 1);
+  drive.immovable.clear();
+  EXPECT_EQ(RunOn(drive, &error), 1);
+  EXPECT_EQ(error,
+            "tunewerk: cannot remove .tunewerk-replacing: Operation not permitted (left by an "
+            "earlier run; the old files are back in place)\n");
+  EXPECT_EQ(OutputSet(drive.files), OutputSet(Drive({true, true, true, true})));
+}
+
+// The replacement alone, on outputs "old NAME" and temporaries "new NAME":
+// which of the four existed, whether the drive has hard links.
+MemoryDrive Prepared(int existed, bool hardLinks) {
+  MemoryDrive drive;
+  drive.hardLinks = hardLinks;
+  for (int i = 0; i < 4; ++i) {
+    if (existed & (1 << i)) drive.files[kOutputs[i]] = std::string("old ") + kOutputs[i];
+    drive.files[TemporaryName(kOutputs[i])] = std::string("new ") + kOutputs[i];
+  }
+  return drive;
+}
+
+std::vector<std::string> OldSet(int existed) {
+  return OutputSet(Prepared(existed, true).files);
+}
+
+std::vector<std::string> NewSet() {
+  std::vector<std::string> set;
+  for (const char* name : kOutputs) set.push_back(std::string("new ") + name);
+  return set;
+}
+
+// Every set of outputs that existed before, every cut point after each change
+// of the replacement (the drive stops changing there, as if the run was
+// killed), and every set of temporaries that a stop handler could remove at
+// that moment: the next run's repair ends with the old set, or with the new
+// set where the run had passed its commit point and said so; no leftovers.
+TEST(ReplacementTableTest, EveryCutAndLossOfTemporariesIsRepairedToOneSet) {
+  int cases = 0;
+  for (int existed = 0; existed < 16; ++existed) {
+    for (bool hardLinks : {true, false}) {
+      MemoryDrive unfaulted = Prepared(existed, hardLinks);
+      std::string failure, warnings;
+      ASSERT_TRUE(ReplaceOutputs(unfaulted, kOutputs, &failure, &warnings)) << failure;
+      ASSERT_EQ(OutputSet(unfaulted.files), NewSet());
+      ASSERT_FALSE(HasSideFiles(unfaulted.files));
+      for (std::size_t cut = 0; cut <= unfaulted.changesTried(); ++cut) {
+        for (int lost = 0; lost < 16; ++lost) {
+          SCOPED_TRACE("existed " + std::to_string(existed) + ", links " +
+                       std::to_string(hardLinks) + ", cut after change " + std::to_string(cut) +
+                       ", temporaries lost " + std::to_string(lost));
+          MemoryDrive drive = Prepared(existed, hardLinks);
+          drive.changeLimit = cut;
+          failure.clear();
+          warnings.clear();
+          bool replaced = ReplaceOutputs(drive, kOutputs, &failure, &warnings);
+          bool wholeLoss = true;
+          for (int i = 0; i < 4; ++i) {
+            if (!(lost & (1 << i))) continue;
+            wholeLoss = wholeLoss && drive.files.erase(TemporaryName(kOutputs[i])) == 1;
+          }
+          if (!wholeLoss) continue;  // that temporary was renamed in before the cut
+          ++cases;
+          bool journal = drive.files.count(kReplacingMarkerName) == 1;
+          EXPECT_EQ(failure.find("the next run") != std::string::npos, journal) << failure;
+          if (replaced) EXPECT_EQ(OutputSet(drive.files), NewSet());
+
+          drive.changeLimit = static_cast<std::size_t>(-1);
+          std::string repairFailure;
+          ASSERT_TRUE(RepairOutputs(drive, kOutputs, &repairFailure)) << repairFailure;
+          EXPECT_EQ(OutputSet(drive.files), replaced ? NewSet() : OldSet(existed));
+          EXPECT_FALSE(HasSideFiles(drive.files));
+        }
+      }
+    }
+  }
+  EXPECT_GT(cases, 1000);
+}
+
+// Every change of the replacement failing alone and with each later one
+// (the drive goes on working otherwise): the run ends with the new set and
+// exit 0 past the commit point, or with the old set; where the journal
+// stays, the line says that the next run puts the old files back, and it does.
+TEST(ReplacementTableTest, EveryFailingChangeAloneAndInPairs) {
+  for (int existed : {0, 5, 15}) {
+    for (bool hardLinks : {true, false}) {
+      MemoryDrive unfaulted = Prepared(existed, hardLinks);
+      std::string failure, warnings;
+      ASSERT_TRUE(ReplaceOutputs(unfaulted, kOutputs, &failure, &warnings));
+      std::size_t changes = unfaulted.changesTried() + 12;  // the undo's changes too
+      for (std::size_t first = 0; first < changes; ++first) {
+        for (std::size_t second = first; second < changes; ++second) {
+          SCOPED_TRACE("existed " + std::to_string(existed) + ", links " +
+                       std::to_string(hardLinks) + ", failing changes " + std::to_string(first) +
+                       " and " + std::to_string(second));
+          MemoryDrive drive = Prepared(existed, hardLinks);
+          drive.failingChanges = {first, second};
+          failure.clear();
+          warnings.clear();
+          bool replaced = ReplaceOutputs(drive, kOutputs, &failure, &warnings);
+          bool journal = drive.files.count(kReplacingMarkerName) == 1;
+          if (replaced) {
+            EXPECT_EQ(OutputSet(drive.files), NewSet());
+            EXPECT_FALSE(journal);
+            if (warnings.empty()) EXPECT_FALSE(HasSideFiles(drive.files));
+          } else {
+            EXPECT_EQ(failure.find("the next run puts") != std::string::npos ||
+                          failure.find("the old files are back in place") != std::string::npos,
+                      journal)
+                << failure;
+            if (!journal) EXPECT_EQ(OutputSet(drive.files), OldSet(existed));
+          }
+          drive.failingChanges.clear();
+          std::string repairFailure;
+          ASSERT_TRUE(RepairOutputs(drive, kOutputs, &repairFailure)) << repairFailure;
+          EXPECT_EQ(OutputSet(drive.files), replaced ? NewSet() : OldSet(existed));
+          EXPECT_FALSE(HasSideFiles(drive.files));
+        }
+      }
+    }
+  }
+}
+
+// A journal cut short was never synced, so its run had changed nothing, and
+// one that names other files is not the run's: the repair drops it with the
+// leftovers and removes no output; a set-aside file whose output is missing
+// goes back.
+TEST(ReplacementTest, AnIncompleteOrForeignJournalRemovesNoOutput) {
+  for (const char* text : {"", "tunewerk replacing\n", "tunewerk replacing\nabsent user.drc\n",
+                           "tunewerk replacing\nabsent 3ci.drc\nabsent user.drc\nend\n"}) {
+    MemoryDrive drive = Prepared(15, true);
+    drive.files[kReplacingMarkerName] = text;
+    drive.files[SetAsideName("audio.txt")] = "old audio.txt";
+    drive.files.erase("audio.txt");
+    drive.files["3ci.drc"] = "input";
+    std::string failure;
+    ASSERT_TRUE(RepairOutputs(drive, kOutputs, &failure)) << failure;
+    EXPECT_EQ(OutputSet(drive.files), OldSet(15)) << text;
+    EXPECT_EQ(drive.files["3ci.drc"], "input");
+    EXPECT_FALSE(HasSideFiles(drive.files));
   }
 }
 

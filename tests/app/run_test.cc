@@ -105,13 +105,16 @@ TEST_F(RunTest, FilesAreOpenedCreatedAndReplacedInTheirOrder) {
                                        "open 3ci.drc",
                                        "create audio.txt",
                                        "create video.txt",
+                                       "keep audio.txt .tunewerk-audio.txt.tmp",
                                        "mark .tunewerk-replacing",
-                                       "rename audio.txt .tunewerk-audio.txt.old",
+                                       "link audio.txt .tunewerk-audio.txt.old",
                                        "rename .tunewerk-user.drc.tmp user.drc",
                                        "rename .tunewerk-tunewerk.txt.tmp tunewerk.txt",
                                        "rename .tunewerk-audio.txt.tmp audio.txt",
                                        "rename .tunewerk-video.txt.tmp video.txt",
-                                       "remove .tunewerk-replacing"};
+                                       "sync",
+                                       "remove .tunewerk-replacing",
+                                       "sync"};
   std::vector<std::string> changes;
   for (const std::string& entry : drive.log) {
     if (entry.rfind("remove .tunewerk-user", 0) != 0 && entry.rfind("remove .tunewerk-t", 0) != 0 &&
@@ -154,8 +157,9 @@ const FaultCase kFaultCases[] = {
      "tunewerk: cannot write user.drc: No space left on device\n"},
     {"last output cannot be replaced", [](MemoryDrive& d) { d.directories.push_back("video.txt"); },
      "generating files", "tunewerk: cannot replace video.txt: Is a directory\n"},
-    {"rename refused", [](MemoryDrive& d) { d.refuseRenames = true; }, "generating files",
-     "tunewerk: cannot replace user.drc: Permission denied\n"},
+    {"new receiver file cannot be renamed in",
+     [](MemoryDrive& d) { d.immovable.push_back(".tunewerk-user.drc.tmp"); }, "generating files",
+     "tunewerk: cannot replace user.drc: Operation not permitted\n"},
     {"receiver file denied for lack of rights",
      [](MemoryDrive& d) {
        d.refusedCreates.push_back("user.drc");

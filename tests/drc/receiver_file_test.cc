@@ -229,7 +229,7 @@ TEST(ReceiverFileTest, HeaderIsCopiedOrAShortOldFileFails) {
     const char* failure;  // "" when the copy succeeds
   } cases[] = {
       {0, "cannot copy the receiver's settings from 3ci.drc: it has 0 bytes, 27,012 are needed"},
-      {1, "cannot copy the receiver's settings from 3ci.drc: it has 1 bytes, 27,012 are needed"},
+      {1, "cannot copy the receiver's settings from 3ci.drc: it has 1 byte, 27,012 are needed"},
       {100,
        "cannot copy the receiver's settings from 3ci.drc: it has 100 bytes, 27,012 are needed"},
       {27011,
@@ -485,9 +485,9 @@ TEST(ReceiverFileTest, DecodingRefusesWhatIsNoReceiverFile) {
       {"as written", good, nullptr},
       {"without the last byte", good.substr(0, good.size() - 1), nullptr},
       {"full tables", word(word(good, transponderCountAt, 1000), programmeCountAt, 3000), nullptr},
-      {"empty", "", "it has 0 bytes, not 475029"},
-      {"two bytes short", good.substr(0, good.size() - 2), "it has 475027 bytes, not 475029"},
-      {"one byte more", good + '\0', "it has 475030 bytes, not 475029"},
+      {"empty", "", "it has 0 bytes, not 475,029"},
+      {"two bytes short", good.substr(0, good.size() - 2), "it has 475,027 bytes, not 475,029"},
+      {"one byte more", good + '\0', "it has 475,030 bytes, not 475,029"},
       {"first marker", word(good, kHeaderSize, 0xFFFE), "no section marker at offset 27012"},
       {"second marker", word(good, programmeCountAt - 2, 0), "no section marker at offset 73018"},
       {"transponders", word(good, transponderCountAt, 1001),

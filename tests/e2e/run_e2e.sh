@@ -216,6 +216,26 @@ run_with '' --directory=sub --list user.drc
 check_status "-C with --list" 0
 rm -rf "${drive:?}/sub"
 
+# A message names the file under the folder as the user gave it, with one
+# separator between them.
+for dir in sub sub/; do
+  load_example
+  mkdir -p "$drive/sub"
+  mv "$drive/vaz3er.ini" "$drive/3ci.drc" "$drive/sub/"
+  rm "$drive/user.sdx"
+  run_with 'y\nn\n\ny\n' -C "$dir"
+  check_status "-C $dir, no list" 1
+  shown=sub/user.sdx
+  [ -n "$platform" ] && [ "$dir" = sub ] && shown='sub\user.sdx'
+  if [ "$(cat "$scratch/stderr.txt")" = "tunewerk: cannot open $shown: No such file or directory" ] ||
+    [ -n "$platform" ]; then
+    pass
+  else
+    fail "-C $dir, no list" "stderr: $(cat "$scratch/stderr.txt")"
+  fi
+  rm -rf "${drive:?}/sub"
+done
+
 # A folder that cannot be used, a file that is no receiver file: status 1,
 # one line on stderr, nothing changed.
 for args in "-C nowhere" "--directory=user.sdx" "--list other.txt" "--list user.sdx" "--list nowhere"; do
@@ -268,7 +288,8 @@ check_file example-sorted/user.drc "$drive/user.drc"
 
 # Command line: nothing touched by --help, --version or a wrong argument;
 # a wrong one gets the usage on stderr.
-for args in --help -h --version --bogus extra -C "--list" "--batch --list" "--list a extra"; do
+for args in --help -h --version --bogus extra -C "--list" "--batch --list" "--list a extra" \
+  --directory= --list=; do
   load_example
   before=$(drive_state)
   run $args >"$scratch/stdout.txt" 2>"$scratch/stderr.txt" </dev/null
@@ -336,7 +357,7 @@ esac
 before=$(drive_state)
 run_with 'y\nn\n\ny\n'
 check_status second-run 1
-if grep -q '^tunewerk: another run is using ' "$scratch/stderr.txt" &&
+if grep -q '^tunewerk: the folder is locked by another run or program$' "$scratch/stderr.txt" &&
   [ "$(wc -l <"$scratch/stderr.txt")" -eq 1 ]; then pass; else fail second-run "stderr: $(cat "$scratch/stderr.txt")"; fi
 if [ -s "$scratch/console.txt" ]; then fail second-run "drew on the console"; else pass; fi
 if [ "$before" != "$(drive_state)" ]; then fail second-run "the drive changed"; else pass; fi

@@ -12,6 +12,8 @@ class MemoryReadableFile : public ReadableFile {
   MemoryReadableFile(std::string content, std::size_t failAfter)
       : content_(std::move(content)), failAfter_(failAfter) {}
 
+  std::optional<std::uint64_t> Size() override { return content_.size(); }
+
   bool Read(std::uint8_t* buffer, std::size_t capacity, std::size_t* got,
             std::string* reason) override {
     if (position_ >= failAfter_) {
@@ -65,7 +67,7 @@ bool MemoryDrive::LockFolder(std::string* problem) {
     return false;
   }
   if (!lockedByOther) return true;
-  *problem = "another run is using this folder";
+  *problem = "the folder is locked by another run or program";
   return false;
 }
 
@@ -94,7 +96,7 @@ bool MemoryDrive::CreateTemporary(std::string_view name, std::unique_ptr<Writabl
                                   std::string* reason) {
   std::string key(name);
   log.push_back("create " + key);
-  if (std::find(refusedCreates.begin(), refusedCreates.end(), key) != refusedCreates.end()) {
+  if (Listed(refusedCreates, key)) {
     createDenied_ = refusalsForRights;
     *reason = refusalsForRights ? "Access denied" : "Permission denied";
     return false;
@@ -106,6 +108,7 @@ bool MemoryDrive::CreateTemporary(std::string_view name, std::unique_ptr<Writabl
   }
   if (!AllowChange(reason)) return false;
   files[temporary].clear();
+  metadata.erase(temporary);
   *file = std::make_unique<MemoryWritableFile>(*this, temporary);
   return true;
 }
@@ -113,7 +116,13 @@ bool MemoryDrive::CreateTemporary(std::string_view name, std::unique_ptr<Writabl
 EntryKind MemoryDrive::KindOf(std::string_view name) {
   std::string key(name);
   if (IsDirectory(key)) return EntryKind::kDirectory;
+  if (symbolicLinks.count(key)) return EntryKind::kLink;
   return files.count(key) ? EntryKind::kOther : EntryKind::kAbsent;
+}
+
+std::string MemoryDrive::LinkTarget(std::string_view name) {
+  auto found = symbolicLinks.find(std::string(name));
+  return found == symbolicLinks.end() ? "" : found->second;
 }
 
 bool MemoryDrive::Rename(std::string_view from, std::string_view to, std::string* reason) {
@@ -123,7 +132,7 @@ bool MemoryDrive::Rename(std::string_view from, std::string_view to, std::string
     *reason = "Permission denied";
     return false;
   }
-  if (std::find(immovable.begin(), immovable.end(), source) != immovable.end()) {
+  if (Listed(immovable, source) || Listed(immovable, target)) {
     *reason = "Operation not permitted";
     return false;
   }
@@ -133,9 +142,46 @@ bool MemoryDrive::Rename(std::string_view from, std::string_view to, std::string
     return false;
   }
   if (!AllowChange(reason)) return false;
-  std::string content = std::move(found->second);
-  files.erase(found);
-  files[target] = std::move(content);
+  auto file = fileOf_.find(source);
+  auto other = fileOf_.find(target);
+  if (file != fileOf_.end() && other != fileOf_.end() && file->second == other->second) {
+    return true;  // two names of one file: both stay, as rename(2) does
+  }
+  MoveEntry(source, target);
+  return true;
+}
+
+bool MemoryDrive::Link(std::string_view from, std::string_view to, bool* unsupported,
+                       std::string* reason) {
+  std::string source(from), target(to);
+  log.push_back("link " + source + " " + target);
+  *unsupported = false;
+  if (!hardLinks || Listed(immovable, source)) {
+    *unsupported = true;
+    *reason = hardLinks ? "Operation not permitted" : "Operation not supported";
+    return false;
+  }
+  if (!files.count(source) || KindOf(target) != EntryKind::kAbsent) {
+    *reason = files.count(source) ? "File exists" : "No such file or directory";
+    return false;
+  }
+  if (!AllowChange(reason)) return false;
+  if (!fileOf_.count(source)) fileOf_[source] = nextFile_++;
+  fileOf_[target] = fileOf_[source];
+  files[target] = files[source];
+  if (metadata.count(source)) metadata[target] = metadata[source];
+  return true;
+}
+
+bool MemoryDrive::KeepMetadata(std::string_view from, std::string_view to, std::string* reason) {
+  std::string source(from), target(to);
+  log.push_back("keep " + source + " " + target);
+  if (!files.count(source) || !files.count(target)) {
+    *reason = "No such file or directory";
+    return false;
+  }
+  if (!AllowChange(reason)) return false;
+  if (metadata.count(source)) metadata[target] = metadata[source];
   return true;
 }
 
@@ -147,41 +193,77 @@ bool MemoryDrive::Remove(std::string_view name, std::string* reason) {
     return false;
   }
   if (!files.count(key)) return true;
+  if (Listed(unremovable, key)) {
+    *reason = "Operation not permitted";
+    return false;
+  }
   if (!AllowChange(reason)) return false;
-  files.erase(key);
+  DropEntry(key);
   return true;
 }
 
-bool MemoryDrive::CreateMarker(std::string_view name, std::string* reason) {
+bool MemoryDrive::CreateMarker(std::string_view name, std::string_view content,
+                               std::string* reason) {
   std::string key(name);
   log.push_back("mark " + key);
+  if (Listed(refusedCreates, key)) {
+    *reason = "Permission denied";
+    return false;
+  }
   if (KindOf(key) != EntryKind::kAbsent) {
     *reason = "File exists";
     return false;
   }
   if (!AllowChange(reason)) return false;
-  files[key].clear();
+  files[key] = std::string(content);
   return true;
 }
 
+bool MemoryDrive::SyncFolder(std::string* reason) {
+  log.push_back("sync");
+  if (!AllowChange(reason)) return false;
+  if (!failingSyncs.count(syncs_++)) return true;
+  *reason = "Input/output error";
+  return false;
+}
+
 void MemoryDrive::RemoveTemporary(std::string_view name) {
+  std::string key = TemporaryName(std::string(name));
   std::string ignored;
-  if (files.count(TemporaryName(std::string(name))) && AllowChange(&ignored)) {
-    files.erase(TemporaryName(std::string(name)));
-  }
+  if (files.count(key) && AllowChange(&ignored)) DropEntry(key);
 }
 
 bool MemoryDrive::IsDirectory(const std::string& name) const {
-  return std::find(directories.begin(), directories.end(), name) != directories.end();
+  return Listed(directories, name);
+}
+
+bool MemoryDrive::Listed(const std::vector<std::string>& names, const std::string& name) const {
+  return std::find(names.begin(), names.end(), name) != names.end();
 }
 
 bool MemoryDrive::AllowChange(std::string* reason) {
-  if (changes_ < changeLimit) {
-    ++changes_;
-    return true;
-  }
+  std::size_t number = changes_++;
+  if (number < changeLimit && !failingChanges.count(number)) return true;
   *reason = "Input/output error";
   return false;
+}
+
+void MemoryDrive::MoveEntry(const std::string& from, const std::string& to) {
+  DropEntry(to);
+  files[to] = std::move(files[from]);
+  files.erase(from);
+  for (auto* map : {&metadata}) {
+    if (map->count(from)) (*map)[to] = (*map)[from];
+    map->erase(from);
+  }
+  if (fileOf_.count(from)) fileOf_[to] = fileOf_[from];
+  fileOf_.erase(from);
+}
+
+void MemoryDrive::DropEntry(const std::string& name) {
+  files.erase(name);
+  metadata.erase(name);
+  fileOf_.erase(name);
 }
 
 }  // namespace tunewerk

@@ -5,6 +5,9 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <sys/xattr.h>
+#endif
 
 #include <cstring>
 #include <string>
@@ -78,6 +81,12 @@ class PosixReadableFile : public ReadableFile {
  public:
   explicit PosixReadableFile(int fd) : fd_(fd) {}
   ~PosixReadableFile() override { close(fd_); }
+
+  std::optional<std::uint64_t> Size() override {
+    struct stat info {};
+    if (fstat(fd_, &info) != 0) return std::nullopt;
+    return static_cast<std::uint64_t>(info.st_size);
+  }
 
   bool Read(std::uint8_t* buffer, std::size_t capacity, std::size_t* got,
             std::string* reason) override {
@@ -158,7 +167,8 @@ class PosixDrive : public Drive {
     }
     while (flock(folder_, LOCK_EX | LOCK_NB) != 0) {
       if (errno == EINTR) continue;
-      *problem = errno == EWOULDBLOCK ? "another run is using this folder"
+      // flock cannot tell whose lock it is.
+      *problem = errno == EWOULDBLOCK ? "the folder is locked by another run or program"
                                       : "cannot lock this folder: " + PosixReason(errno);
       return false;
     }
@@ -205,7 +215,14 @@ class PosixDrive : public Drive {
     if (lstat(std::string(name).c_str(), &info) != 0) {
       return errno == ENOENT ? EntryKind::kAbsent : EntryKind::kOther;
     }
+    if (S_ISLNK(info.st_mode)) return EntryKind::kLink;
     return S_ISDIR(info.st_mode) ? EntryKind::kDirectory : EntryKind::kOther;
+  }
+
+  std::string LinkTarget(std::string_view name) override {
+    char target[4096];
+    ssize_t n = readlink(std::string(name).c_str(), target, sizeof target);
+    return n > 0 ? std::string(target, static_cast<std::size_t>(n)) : std::string();
   }
 
   bool Rename(std::string_view from, std::string_view to, std::string* reason) override {
@@ -214,13 +231,63 @@ class PosixDrive : public Drive {
     return false;
   }
 
+  // EPERM: a file system without links (FAT), an immutable file, or a file
+  // that protected_hardlinks keeps this user from linking.
+  bool Link(std::string_view from, std::string_view to, bool* unsupported,
+            std::string* reason) override {
+    if (link(std::string(from).c_str(), std::string(to).c_str()) == 0) return true;
+    int error = errno;
+    *unsupported = error == EPERM || error == EOPNOTSUPP || error == ENOSYS || error == EMLINK ||
+                   error == EXDEV;
+    *reason = PosixReason(error);
+    return false;
+  }
+
+  // Owner first: a chown may clear the set-id bits that the chmod then sets.
+  // The ACL last, as bytes: it carries the group bits of the mode with it.
+  bool KeepMetadata(std::string_view from, std::string_view to, std::string* reason) override {
+    std::string source(from), target(to);
+    struct stat info {};
+    if (lstat(source.c_str(), &info) != 0) {
+      *reason = PosixReason(errno);
+      return false;
+    }
+    if (lchown(target.c_str(), info.st_uid, info.st_gid) != 0) {
+      int ignored =
+          lchown(target.c_str(), static_cast<uid_t>(-1), info.st_gid);  // a member's group
+      (void)ignored;
+    }
+    if (chmod(target.c_str(), info.st_mode & 07777) != 0) {
+      *reason = PosixReason(errno);
+      return false;
+    }
+#ifdef __linux__
+    constexpr char kAcl[] = "system.posix_acl_access";
+    char acl[8192];
+    ssize_t size = lgetxattr(source.c_str(), kAcl, acl, sizeof acl);
+    if (size > 0 && lsetxattr(target.c_str(), kAcl, acl, static_cast<std::size_t>(size), 0) != 0 &&
+        errno != EPERM && errno != EOPNOTSUPP) {
+      *reason = PosixReason(errno);
+      return false;
+    }
+    // None on the old file: none from the folder's default ACL on the new one.
+    if (size < 0 && errno == ENODATA) lremovexattr(target.c_str(), kAcl);
+#endif
+    return true;
+  }
+
+  // A name that is not there is not reported in the words of a folder that
+  // could not have removed it (a read-only one answers EROFS first).
   bool Remove(std::string_view name, std::string* reason) override {
-    if (unlink(std::string(name).c_str()) == 0 || errno == ENOENT) return true;
+    std::string path(name);
+    struct stat info {};
+    if (lstat(path.c_str(), &info) != 0 && errno == ENOENT) return true;
+    if (unlink(path.c_str()) == 0 || errno == ENOENT) return true;
     *reason = PosixReason(errno);
     return false;
   }
 
-  bool CreateMarker(std::string_view name, std::string* reason) override {
+  bool CreateMarker(std::string_view name, std::string_view content, std::string* reason) override {
     int fd =
         open(std::string(name).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0) {
@@ -228,7 +295,12 @@ class PosixDrive : public Drive {
       return false;
     }
     PosixWritableFile marker(fd);
-    return marker.Close(reason) && SyncFolder(reason);
+    bool written =
+        marker.Write(reinterpret_cast<const std::uint8_t*>(content.data()), content.size(), reason);
+    std::string closeReason;
+    bool closed = marker.Close(&closeReason);
+    if (written && !closed) *reason = closeReason;
+    return written && closed && SyncFolder(reason);
   }
 
   bool SyncFolder(std::string* reason) override {
@@ -237,7 +309,9 @@ class PosixDrive : public Drive {
     return false;
   }
 
-  void HoldStopsToEnd() override { HoldStopSignalsToEnd(); }
+  void HoldStopsToEnd() override {
+    HoldStopSignalsToEnd();
+  }
 
   void RemoveTemporary(std::string_view name) override {
     unlink(TemporaryName(name).c_str());

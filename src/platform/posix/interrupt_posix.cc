@@ -15,6 +15,33 @@ namespace {
 std::atomic<const char*> gRestore{nullptr};
 bool gHeldToEnd = false;
 
+// Every signal that another process (or the terminal, or a limit) may send
+// and whose default action ends the process. The faults of the program
+// itself (SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGTRAP, SIGABRT, SIGSYS) are
+// not held: they cannot wait. SIGPIPE and SIGXFSZ are ignored instead, so
+// that the write fails through the normal error path.
+sigset_t StopSignals() {
+  sigset_t stops;
+  sigemptyset(&stops);
+  for (int s :
+       {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU}) {
+    sigaddset(&stops, s);
+  }
+#ifdef SIGPWR
+  sigaddset(&stops, SIGPWR);
+#endif
+#ifdef SIGSTKFLT
+  sigaddset(&stops, SIGSTKFLT);
+#endif
+#ifdef SIGPOLL
+  sigaddset(&stops, SIGPOLL);
+#endif
+#ifdef SIGRTMIN
+  for (int s = SIGRTMIN; s <= SIGRTMAX; ++s) sigaddset(&stops, s);
+#endif
+  return stops;
+}
+
 void OnInterrupt(int signal) {
   for (int i = 0; i < TemporaryTable::kSlots; ++i) {
     if (const char* path = RememberedTemporary(i)) unlink(path);
@@ -28,9 +55,7 @@ void OnInterrupt(int signal) {
 }
 
 void MaskStopSignals(int how) {
-  sigset_t stops;
-  sigemptyset(&stops);
-  for (int s : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&stops, s);
+  sigset_t stops = StopSignals();
   sigprocmask(how, &stops, nullptr);
 }
 
@@ -40,11 +65,12 @@ void InstallStopHandler() {
   static bool installed = false;
   if (installed) return;
   installed = true;
-  for (int s : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+  sigset_t stops = StopSignals();
+  for (int s = 1; s < NSIG; ++s) {
+    if (sigismember(&stops, s) != 1) continue;
     struct sigaction action {};
     action.sa_handler = OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    for (int other : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&action.sa_mask, other);
+    action.sa_mask = stops;
     sigaction(s, &action, nullptr);
   }
 }

@@ -351,8 +351,11 @@ class LiveTerminal : public Terminal {
 
 }  // namespace
 
+// A write past a closed pipe or past the file-size limit fails with its
+// reason instead of killing the run.
 void PrepareStandardStreams() {
   signal(SIGPIPE, SIG_IGN);
+  signal(SIGXFSZ, SIG_IGN);
 }
 
 long ReadStandardInput(std::uint8_t* buffer, std::size_t capacity, std::string* reason) {

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "platform/drive.h"
@@ -77,6 +78,12 @@ class WebReadableFile : public ReadableFile {
  public:
   explicit WebReadableFile(int fd) : fd_(fd) {}
   ~WebReadableFile() override { close(fd_); }
+
+  std::optional<std::uint64_t> Size() override {
+    struct stat info {};
+    if (fstat(fd_, &info) != 0) return std::nullopt;
+    return static_cast<std::uint64_t>(info.st_size);
+  }
 
   bool Read(std::uint8_t* buffer, std::size_t capacity, std::size_t* got,
             std::string* reason) override {
@@ -149,7 +156,7 @@ class WebDrive : public Drive {
       case 1:
         return true;
       case 0:
-        *problem = "another run is using this folder";
+        *problem = "the folder is locked by another run or program";
         return false;
       default:
         *problem = "cannot lock this folder: " + Reason(EIO);
@@ -194,7 +201,14 @@ class WebDrive : public Drive {
     if (lstat(std::string(name).c_str(), &info) != 0) {
       return errno == ENOENT ? EntryKind::kAbsent : EntryKind::kOther;
     }
+    if (S_ISLNK(info.st_mode)) return EntryKind::kLink;
     return S_ISDIR(info.st_mode) ? EntryKind::kDirectory : EntryKind::kOther;
+  }
+
+  std::string LinkTarget(std::string_view name) override {
+    char target[4096];
+    ssize_t n = readlink(std::string(name).c_str(), target, sizeof target);
+    return n > 0 ? std::string(target, static_cast<std::size_t>(n)) : std::string();
   }
 
   bool Rename(std::string_view from, std::string_view to, std::string* reason) override {
@@ -203,13 +217,36 @@ class WebDrive : public Drive {
     return false;
   }
 
+  // The runtime's file systems have no hard links: the old output is then
+  // moved aside instead.
+  bool Link(std::string_view from, std::string_view to, bool* unsupported,
+            std::string* reason) override {
+    if (link(std::string(from).c_str(), std::string(to).c_str()) == 0) return true;
+    int error = errno;
+    *unsupported = error == EPERM || error == EOPNOTSUPP || error == ENOSYS || error == EMLINK ||
+                   error == EXDEV;
+    *reason = Reason(error);
+    return false;
+  }
+
+  // Only the permission bits: the runtime knows no owners or ACLs.
+  bool KeepMetadata(std::string_view from, std::string_view to, std::string* reason) override {
+    struct stat info {};
+    if (stat(std::string(from).c_str(), &info) != 0 ||
+        chmod(std::string(to).c_str(), info.st_mode & 07777) != 0) {
+      *reason = Reason(errno);
+      return false;
+    }
+    return true;
+  }
+
   bool Remove(std::string_view name, std::string* reason) override {
     if (unlink(std::string(name).c_str()) == 0 || errno == ENOENT) return true;
     *reason = Reason(errno);
     return false;
   }
 
-  bool CreateMarker(std::string_view name, std::string* reason) override {
+  bool CreateMarker(std::string_view name, std::string_view content, std::string* reason) override {
     std::string path(name);
     int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
     if (fd < 0) {
@@ -217,7 +254,12 @@ class WebDrive : public Drive {
       return false;
     }
     WebWritableFile marker(fd, path);
-    return marker.Close(reason) && SyncFolder(reason);
+    bool written =
+        marker.Write(reinterpret_cast<const std::uint8_t*>(content.data()), content.size(), reason);
+    std::string closeReason;
+    bool closed = marker.Close(&closeReason);
+    if (written && !closed) *reason = closeReason;
+    return written && closed && SyncFolder(reason);
   }
 
   bool SyncFolder(std::string* reason) override { return WebWritableFile::Sync(".", reason); }

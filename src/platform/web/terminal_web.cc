@@ -90,4 +90,9 @@ std::unique_ptr<Terminal> MakeSystemTerminal() {
   return std::make_unique<TranscriptTerminal>();
 }
 
+// The page and the node runner's terminal stay when the run ends.
+ConsoleWindow SystemConsoleWindow() {
+  return {};
+}
+
 }  // namespace tunewerk

@@ -32,6 +32,12 @@ class WindowsReadableFile : public ReadableFile {
   explicit WindowsReadableFile(HANDLE handle) : handle_(handle) {}
   ~WindowsReadableFile() override { CloseHandle(handle_); }
 
+  std::optional<std::uint64_t> Size() override {
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(handle_, &size)) return std::nullopt;
+    return static_cast<std::uint64_t>(size.QuadPart);
+  }
+
   bool Read(std::uint8_t* buffer, std::size_t capacity, std::size_t* got,
             std::string* reason) override {
     DWORD n = 0;
@@ -125,7 +131,7 @@ class WindowsDrive : public Drive {
     DWORD error = GetLastError();
     createDenied_ = error == ERROR_ACCESS_DENIED;
     *problem = error == ERROR_SHARING_VIOLATION
-                   ? "another run is using this folder"
+                   ? "the folder is locked by another run or program"
                    : "cannot lock this folder: " + WindowsReason(error);
     return false;
   }
@@ -168,7 +174,23 @@ class WindowsDrive : public Drive {
       return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? EntryKind::kAbsent
                                                                             : EntryKind::kOther;
     }
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return EntryKind::kLink;
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? EntryKind::kDirectory : EntryKind::kOther;
+  }
+
+  // Where a symbolic link or junction leads in the end, as the system names it.
+  std::string LinkTarget(std::string_view name) override {
+    HANDLE handle =
+        CreateFileA(Path(name).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return "";
+    char target[MAX_PATH * 4];
+    DWORD length = GetFinalPathNameByHandleA(handle, target, sizeof target, FILE_NAME_NORMALIZED);
+    CloseHandle(handle);
+    if (length == 0 || length >= sizeof target) return "";
+    std::string shown(target, length);
+    if (shown.rfind("\\\\?\\", 0) == 0) shown.erase(0, 4);
+    return shown;
   }
 
   bool Rename(std::string_view from, std::string_view to, std::string* reason) override {
@@ -180,10 +202,52 @@ class WindowsDrive : public Drive {
     return false;
   }
 
+  // FAT and exFAT volumes have no hard links: the caller moves the file aside.
+  bool Link(std::string_view from, std::string_view to, bool* unsupported,
+            std::string* reason) override {
+    if (CreateHardLinkA(Path(to).c_str(), Path(from).c_str(), nullptr)) return true;
+    DWORD error = GetLastError();
+    *unsupported = error == ERROR_INVALID_FUNCTION || error == ERROR_NOT_SUPPORTED ||
+                   error == ERROR_TOO_MANY_LINKS || error == ERROR_NOT_SAME_DEVICE ||
+                   error == ERROR_ACCESS_DENIED;
+    *reason = WindowsReason(error);
+    return false;
+  }
+
+  // The attributes the user may set (not read-only, which would keep the
+  // next run from replacing it) and, where the process may, the access
+  // control list; without them the new file has its folder's.
+  bool KeepMetadata(std::string_view from, std::string_view to, std::string* reason) override {
+    std::string source = Path(from), target = Path(to);
+    DWORD attributes = GetFileAttributesA(source.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+      *reason = WindowsReason(GetLastError());
+      return false;
+    }
+    constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                            FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    DWORD kept = attributes & kKept;
+    if (!SetFileAttributesA(target.c_str(), kept == 0 ? FILE_ATTRIBUTE_NORMAL : kept)) {
+      *reason = WindowsReason(GetLastError());
+      return false;
+    }
+    DWORD needed = 0;
+    GetFileSecurityA(source.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &needed);
+    if (needed > 0 && needed < (1u << 16)) {
+      std::string descriptor(needed, '\0');
+      if (GetFileSecurityA(source.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(), needed,
+                           &needed)) {
+        SetFileSecurityA(target.c_str(), DACL_SECURITY_INFORMATION, descriptor.data());
+      }
+    }
+    return true;
+  }
+
   // Only the run's own files are removed, an old output moved aside among
   // them: one marked read-only goes as well.
   bool Remove(std::string_view name, std::string* reason) override {
     std::string path = Path(name);
+    if (KindOf(name) == EntryKind::kAbsent) return true;  // not in a read-only volume's words
     if (DeleteFileA(path.c_str())) return true;
     DWORD error = GetLastError();
     if (error == ERROR_FILE_NOT_FOUND) return true;
@@ -195,7 +259,7 @@ class WindowsDrive : public Drive {
     return false;
   }
 
-  bool CreateMarker(std::string_view name, std::string* reason) override {
+  bool CreateMarker(std::string_view name, std::string_view content, std::string* reason) override {
     HANDLE handle = CreateFileA(Path(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
@@ -204,7 +268,13 @@ class WindowsDrive : public Drive {
       *reason = WindowsReason(error);
       return false;
     }
-    return WindowsWritableFile(handle).Close(reason);
+    WindowsWritableFile marker(handle);
+    bool written =
+        marker.Write(reinterpret_cast<const std::uint8_t*>(content.data()), content.size(), reason);
+    std::string closeReason;
+    bool closed = marker.Close(&closeReason);
+    if (written && !closed) *reason = closeReason;
+    return written && closed;
   }
 
   // Every rename is written through already.
