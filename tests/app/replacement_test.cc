@@ -274,7 +274,9 @@ TEST(ReplacementTableTest, EveryCutAndLossOfTemporariesIsRepairedToOneSet) {
           ++cases;
           bool journal = drive.files.count(kReplacingMarkerName) == 1;
           EXPECT_EQ(failure.find("the next run") != std::string::npos, journal) << failure;
-          if (replaced) EXPECT_EQ(OutputSet(drive.files), NewSet());
+          if (replaced) {
+            EXPECT_EQ(OutputSet(drive.files), NewSet());
+          }
 
           drive.changeLimit = static_cast<std::size_t>(-1);
           std::string repairFailure;
@@ -313,13 +315,17 @@ TEST(ReplacementTableTest, EveryFailingChangeAloneAndInPairs) {
           if (replaced) {
             EXPECT_EQ(OutputSet(drive.files), NewSet());
             EXPECT_FALSE(journal);
-            if (warnings.empty()) EXPECT_FALSE(HasSideFiles(drive.files));
+            if (warnings.empty()) {
+              EXPECT_FALSE(HasSideFiles(drive.files));
+            }
           } else {
             EXPECT_EQ(failure.find("the next run puts") != std::string::npos ||
                           failure.find("the old files are back in place") != std::string::npos,
                       journal)
                 << failure;
-            if (!journal) EXPECT_EQ(OutputSet(drive.files), OldSet(existed));
+            if (!journal) {
+              EXPECT_EQ(OutputSet(drive.files), OldSet(existed));
+            }
           }
           drive.failingChanges.clear();
           std::string repairFailure;

@@ -14,43 +14,12 @@
 
 #include "platform/drive.h"
 #include "platform/interrupt.h"
+#include "platform/posix/names_posix.h"
 #include "platform/system.h"
 
 namespace tunewerk {
 
 namespace {
-
-// The system's words for `error`: the one place they are taken from.
-std::string PosixReason(int error) {
-  return std::strerror(error);
-}
-
-bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
-
-// The byte-wise smallest name in the current directory that equals `name`
-// ignoring ASCII case; empty when there is none.
-std::string FindIgnoringCase(std::string_view name) {
-  std::string best;
-  DIR* dir = opendir(".");
-  if (dir == nullptr) return best;
-  while (dirent* entry = readdir(dir)) {
-    std::string_view candidate(entry->d_name);
-    if (EqualIgnoringAsciiCase(candidate, name) && (best.empty() || candidate < best)) {
-      best = std::string(candidate);
-    }
-  }
-  closedir(dir);
-  return best;
-}
 
 // Opens `path` for reading when it is a regular file. Non-blocking so that a
 // FIFO cannot hang the open; it is refused like a directory.
@@ -210,37 +179,17 @@ class PosixDrive : public Drive {
     return true;
   }
 
-  EntryKind KindOf(std::string_view name) override {
-    struct stat info {};
-    if (lstat(std::string(name).c_str(), &info) != 0) {
-      return errno == ENOENT ? EntryKind::kAbsent : EntryKind::kOther;
-    }
-    if (S_ISLNK(info.st_mode)) return EntryKind::kLink;
-    return S_ISDIR(info.st_mode) ? EntryKind::kDirectory : EntryKind::kOther;
-  }
+  EntryKind KindOf(std::string_view name) override { return KindOfName(name); }
 
-  std::string LinkTarget(std::string_view name) override {
-    char target[4096];
-    ssize_t n = readlink(std::string(name).c_str(), target, sizeof target);
-    return n > 0 ? std::string(target, static_cast<std::size_t>(n)) : std::string();
-  }
+  std::string LinkTarget(std::string_view name) override { return LinkTargetOf(name); }
 
   bool Rename(std::string_view from, std::string_view to, std::string* reason) override {
-    if (rename(std::string(from).c_str(), std::string(to).c_str()) == 0) return true;
-    *reason = PosixReason(errno);
-    return false;
+    return RenameName(from, to, reason);
   }
 
-  // EPERM: a file system without links (FAT), an immutable file, or a file
-  // that protected_hardlinks keeps this user from linking.
   bool Link(std::string_view from, std::string_view to, bool* unsupported,
             std::string* reason) override {
-    if (link(std::string(from).c_str(), std::string(to).c_str()) == 0) return true;
-    int error = errno;
-    *unsupported = error == EPERM || error == EOPNOTSUPP || error == ENOSYS || error == EMLINK ||
-                   error == EXDEV;
-    *reason = PosixReason(error);
-    return false;
+    return LinkName(from, to, unsupported, reason);
   }
 
   // Owner first: a chown may clear the set-id bits that the chmod then sets.
@@ -276,15 +225,8 @@ class PosixDrive : public Drive {
     return true;
   }
 
-  // A name that is not there is not reported in the words of a folder that
-  // could not have removed it (a read-only one answers EROFS first).
   bool Remove(std::string_view name, std::string* reason) override {
-    std::string path(name);
-    struct stat info {};
-    if (lstat(path.c_str(), &info) != 0 && errno == ENOENT) return true;
-    if (unlink(path.c_str()) == 0 || errno == ENOENT) return true;
-    *reason = PosixReason(errno);
-    return false;
+    return RemoveName(name, reason);
   }
 
   bool CreateMarker(std::string_view name, std::string_view content, std::string* reason) override {

@@ -14,6 +14,7 @@
 
 #include "platform/drive.h"
 #include "platform/interrupt.h"
+#include "platform/posix/names_posix.h"
 #include "platform/system.h"
 #include "platform/web/host.h"
 
@@ -21,44 +22,12 @@ namespace tunewerk {
 
 namespace {
 
-std::string Reason(int error) {
-  return std::strerror(error);
-}
-
-char LowerAscii(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-  }
-  return true;
-}
-
-// As on disk: the byte-wise smallest name equal to `name` ignoring ASCII
-// case; empty when there is none.
-std::string FindIgnoringCase(std::string_view name) {
-  std::string best;
-  DIR* dir = opendir(".");
-  if (dir == nullptr) return best;
-  while (dirent* entry = readdir(dir)) {
-    std::string_view candidate(entry->d_name);
-    if (EqualIgnoringAsciiCase(candidate, name) && (best.empty() || candidate < best)) {
-      best = std::string(candidate);
-    }
-  }
-  closedir(dir);
-  return best;
-}
-
 // Sets errno to EINVAL when the file exists but is refused, so that no other
 // spelling of its name is tried.
 bool OpenRegularFile(const std::string& path, int* fd, std::string* reason) {
   struct stat info {};
   if (stat(path.c_str(), &info) != 0) {
-    *reason = Reason(errno);
+    *reason = PosixReason(errno);
     return false;
   }
   if (!S_ISREG(info.st_mode)) {
@@ -69,7 +38,7 @@ bool OpenRegularFile(const std::string& path, int* fd, std::string* reason) {
   *fd = open(path.c_str(), O_RDONLY);
   if (*fd >= 0) return true;
   int error = errno;
-  *reason = Reason(error);
+  *reason = PosixReason(error);
   errno = error == ENOENT ? EINVAL : error;
   return false;
 }
@@ -89,7 +58,7 @@ class WebReadableFile : public ReadableFile {
             std::string* reason) override {
     ssize_t n = read(fd_, buffer, capacity);
     if (n < 0) {
-      *reason = Reason(errno);
+      *reason = PosixReason(errno);
       return false;
     }
     *got = static_cast<std::size_t>(n);
@@ -111,7 +80,7 @@ class WebWritableFile : public WritableFile {
     while (size > 0) {
       ssize_t n = write(fd_, data, size);
       if (n <= 0) {
-        *reason = n < 0 ? Reason(errno) : "nothing written";
+        *reason = n < 0 ? PosixReason(errno) : "nothing written";
         return false;
       }
       data += n;
@@ -125,7 +94,7 @@ class WebWritableFile : public WritableFile {
     int fd = fd_;
     fd_ = -1;
     if (close(fd) != 0) {
-      *reason = Reason(errno);
+      *reason = PosixReason(errno);
       return false;
     }
     return Sync(path_, reason);
@@ -134,7 +103,7 @@ class WebWritableFile : public WritableFile {
   static bool Sync(const std::string& path, std::string* reason) {
     int error = tunewerk_host_sync(path.c_str());
     if (error == 0) return true;
-    *reason = Reason(EIO);
+    *reason = PosixReason(EIO);
     return false;
   }
 
@@ -159,7 +128,7 @@ class WebDrive : public Drive {
         *problem = "the folder is locked by another run or program";
         return false;
       default:
-        *problem = "cannot lock this folder: " + Reason(EIO);
+        *problem = "cannot lock this folder: " + PosixReason(EIO);
         return false;
     }
   }
@@ -188,7 +157,7 @@ class WebDrive : public Drive {
     int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
     if (fd < 0) {
       int error = errno;
-      *reason = error == EEXIST ? path + ": " + Reason(error) : Reason(error);
+      *reason = error == EEXIST ? path + ": " + PosixReason(error) : PosixReason(error);
       return false;
     }
     RememberTemporary(name, path);
@@ -196,37 +165,19 @@ class WebDrive : public Drive {
     return true;
   }
 
-  EntryKind KindOf(std::string_view name) override {
-    struct stat info {};
-    if (lstat(std::string(name).c_str(), &info) != 0) {
-      return errno == ENOENT ? EntryKind::kAbsent : EntryKind::kOther;
-    }
-    if (S_ISLNK(info.st_mode)) return EntryKind::kLink;
-    return S_ISDIR(info.st_mode) ? EntryKind::kDirectory : EntryKind::kOther;
-  }
+  EntryKind KindOf(std::string_view name) override { return KindOfName(name); }
 
-  std::string LinkTarget(std::string_view name) override {
-    char target[4096];
-    ssize_t n = readlink(std::string(name).c_str(), target, sizeof target);
-    return n > 0 ? std::string(target, static_cast<std::size_t>(n)) : std::string();
-  }
+  std::string LinkTarget(std::string_view name) override { return LinkTargetOf(name); }
 
   bool Rename(std::string_view from, std::string_view to, std::string* reason) override {
-    if (rename(std::string(from).c_str(), std::string(to).c_str()) == 0) return true;
-    *reason = Reason(errno);
-    return false;
+    return RenameName(from, to, reason);
   }
 
   // The runtime's file systems have no hard links: the old output is then
   // moved aside instead.
   bool Link(std::string_view from, std::string_view to, bool* unsupported,
             std::string* reason) override {
-    if (link(std::string(from).c_str(), std::string(to).c_str()) == 0) return true;
-    int error = errno;
-    *unsupported = error == EPERM || error == EOPNOTSUPP || error == ENOSYS || error == EMLINK ||
-                   error == EXDEV;
-    *reason = Reason(error);
-    return false;
+    return LinkName(from, to, unsupported, reason);
   }
 
   // Only the permission bits: the runtime knows no owners or ACLs.
@@ -234,23 +185,21 @@ class WebDrive : public Drive {
     struct stat info {};
     if (stat(std::string(from).c_str(), &info) != 0 ||
         chmod(std::string(to).c_str(), info.st_mode & 07777) != 0) {
-      *reason = Reason(errno);
+      *reason = PosixReason(errno);
       return false;
     }
     return true;
   }
 
   bool Remove(std::string_view name, std::string* reason) override {
-    if (unlink(std::string(name).c_str()) == 0 || errno == ENOENT) return true;
-    *reason = Reason(errno);
-    return false;
+    return RemoveName(name, reason);
   }
 
   bool CreateMarker(std::string_view name, std::string_view content, std::string* reason) override {
     std::string path(name);
     int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
     if (fd < 0) {
-      *reason = Reason(errno);
+      *reason = PosixReason(errno);
       return false;
     }
     WebWritableFile marker(fd, path);
@@ -292,7 +241,7 @@ class StandardOutput : public WritableFile {
 
 bool EnterDirectory(const std::string& directory, std::string* reason) {
   if (chdir(directory.c_str()) == 0) return true;
-  *reason = Reason(errno);
+  *reason = PosixReason(errno);
   return false;
 }
 

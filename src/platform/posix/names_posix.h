@@ -1,0 +1,28 @@
+#ifndef TUNEWERK_PLATFORM_POSIX_NAMES_POSIX_H_
+#define TUNEWERK_PLATFORM_POSIX_NAMES_POSIX_H_
+
+// What drive C does to names in the current directory, in POSIX calls: the
+// POSIX drive and the web drive (whose runtime offers the same calls) share it.
+#include <string>
+#include <string_view>
+
+#include "platform/drive.h"
+
+namespace tunewerk {
+
+// The system's words for `error`: the one place they are taken from.
+std::string PosixReason(int error);
+
+// The byte-wise smallest name in the current directory that equals `name`
+// ignoring ASCII case; empty when there is none.
+std::string FindIgnoringCase(std::string_view name);
+
+EntryKind KindOfName(std::string_view name);
+std::string LinkTargetOf(std::string_view name);
+bool RenameName(std::string_view from, std::string_view to, std::string* reason);
+bool LinkName(std::string_view from, std::string_view to, bool* unsupported, std::string* reason);
+bool RemoveName(std::string_view name, std::string* reason);
+
+}  // namespace tunewerk
+
+#endif  // TUNEWERK_PLATFORM_POSIX_NAMES_POSIX_H_
