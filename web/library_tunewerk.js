@@ -29,10 +29,4 @@ mergeInto(LibraryManager.library, {
   tunewerk_host_finish: function () {
     Module.host.finish();
   },
-  tunewerk_host_lock: function () {
-    return Module.host.lock();
-  },
-  tunewerk_host_sync: function (path) {
-    return Module.host.sync(UTF8ToString(path));
-  },
 });

@@ -1,7 +1,8 @@
 // The node runner: the program under node with the real current folder (or
 // -C DIR) as drive C, the command line, standard streams and exit status of
-// the native program. The host's folders are mounted at their own paths, so
-// every name means what it means to the native program.
+// the native program. Its file calls are node's (NODERAWFS), so every name
+// means what it means to the native program, and it takes the folder by the
+// same lock.
 (function () {
   const fs = require('fs');
   const tty = require('tty');
@@ -72,67 +73,6 @@
     screenEntered = false;
   }
 
-  // One run per folder: a lock file naming this process, removed at exit; one
-  // left by a process that is gone is taken over.
-  const kLock = '.tunewerk-lock';
-  let lockPath = null;
-  function lock(cwd) {
-    const path = cwd + '/' + kLock;
-    for (let tries = 0; tries < 2; ++tries) {
-      try {
-        fs.writeFileSync(path, String(process.pid), { flag: 'wx' });
-        lockPath = path;
-        return 1;
-      } catch (e) {
-        if (e.code !== 'EEXIST') return -1;
-      }
-      const holder = Number(fs.readFileSync(path, 'utf8'));
-      try {
-        process.kill(holder, 0);
-        return 0;
-      } catch (e) {
-        if (e.code !== 'ESRCH') return 0;
-        fs.rmSync(path, { force: true });
-      }
-    }
-    return 0;
-  }
-  function unlock() {
-    if (lockPath) fs.rmSync(lockPath, { force: true });
-    lockPath = null;
-  }
-
-  function sync(path) {
-    try {
-      const fd = fs.openSync(path, 'r');
-      try {
-        fs.fsyncSync(fd);
-      } finally {
-        fs.closeSync(fd);
-      }
-      return 0;
-    } catch (e) {
-      return e.code === 'EINVAL' ? 0 : 1;
-    }
-  }
-
-  function mountHostFolders(module) {
-    const FS = module.FS;
-    for (const name of fs.readdirSync('/')) {
-      if (name === 'dev' || name === 'proc' || name === 'sys') continue;
-      let isFolder = false;
-      try {
-        isFolder = fs.statSync('/' + name).isDirectory();
-      } catch (e) {}
-      if (!isFolder) continue;
-      try {
-        FS.mkdir('/' + name);
-      } catch (e) {}
-      FS.mount(FS.filesystems.NODEFS, { root: '/' + name }, '/' + name);
-    }
-    FS.chdir(process.cwd());
-  }
-
   let module = null;
   const host = {
     read,
@@ -142,21 +82,15 @@
       tty.isatty(1) ? { columns: process.stdout.columns || 80, rows: process.stdout.rows || 25 } : null,
     draw,
     finish: restoreScreen,
-    lock: () => lock(module.FS.cwd()),
-    sync: (path) => sync(path.startsWith('/') ? path : module.FS.cwd() + '/' + path),
   };
 
-  function end(status) {
-    unlock();
-    process.exit(status);
-  }
+  const end = (status) => process.exit(status);
   // A stop signal while the run waits for input: its temporaries go, then
   // the signal ends the process as it would the native program.
   for (const signal of ['SIGINT', 'SIGTERM', 'SIGHUP']) {
     process.on(signal, () => {
       if (module && !module._tunewerk_stop()) return;
       restoreScreen();
-      unlock();
       process.removeAllListeners(signal);
       process.kill(process.pid, signal);
     });
@@ -166,7 +100,6 @@
     host,
     thisProgram: 'tunewerk',
     printErr: (line) => writeText(2, line + '\n'),
-    preRun: [mountHostFolders],
   }).then((instance) => {
     module = instance;
     const args = process.argv.slice(2);

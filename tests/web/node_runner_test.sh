@@ -1,7 +1,7 @@
 #!/bin/sh
 # What the node runner does itself, beyond the end-to-end suite: the live
-# screen on a terminal, a stop signal while a question waits, and the lock
-# of a run that is gone.
+# screen on a terminal, a stop signal while a question waits, the lock of a
+# run that is gone, symbolic and hard links as the native program has them.
 #
 # Usage: node_runner_test.sh TUNEWERK_NODE
 set -u
@@ -77,6 +77,51 @@ status=$?
 check "stale lock: exit status" '[ "$status" -eq 0 ]'
 check "stale lock: outputs" outputs_equal_expected
 check "stale lock: removed" '[ ! -e "$drive/.tunewerk-lock" ]'
+
+# Symbolic links mean what they mean to the native program: inputs read
+# through them, a folder or a list reached through one, an output that is
+# one refused with its target as stored.
+# name | setup (run in $scratch) | arguments (run in $scratch) | status | stderr holds
+while IFS='|' read -r name setup args want line; do
+  load_example
+  rm -rf "$scratch/via" "$scratch/elsewhere"
+  (cd "$scratch" && eval "$setup")
+  printf 'y\nn\n\ny\n' | (cd "$scratch" && eval "\"\$runner\" $args") >"$scratch/listed" 2>"$scratch/stderr.txt"
+  status=$?
+  check "link $name: exit status" '[ "$status" -eq "$want" ]'
+  check "link $name: line" 'if [ -z "$line" ]; then [ ! -s "$scratch/stderr.txt" ]; else grep -qF -e "$line" "$scratch/stderr.txt"; fi'
+  [ "$want" -eq 0 ] && case $args in
+    *--list*) check "link $name: listing" '[ -s "$scratch/listed" ] && (cd "$drive" && "$runner" --list 3ci.drc) | cmp -s - "$scratch/listed"' ;;
+    *) check "link $name: outputs" outputs_equal_expected ;;
+  esac
+done <<'EOF'
+user.sdx|mkdir elsewhere && mv drive/user.sdx elsewhere/ && ln -s ../elsewhere/user.sdx drive/user.sdx|-C drive|0|
+3ci.drc absolute|mkdir elsewhere && mv drive/3ci.drc elsewhere/ && ln -s "$scratch/elsewhere/3ci.drc" drive/3ci.drc|-C drive|0|
+folder|ln -s drive via|-C via|0|
+list|ln -s drive via|--list via/3ci.drc|0|
+output|mkdir elsewhere && : >elsewhere/old.drc && ln -s ../elsewhere/old.drc drive/user.drc|-C drive|1|user.drc: it is a symbolic link to ../elsewhere/old.drc;
+EOF
+
+# A reader during 20 replacements always finds a whole user.drc (the old
+# outputs are linked aside, not moved).
+load_example
+(cd "$drive" && "$runner" --batch >/dev/null 2>&1)
+sum_a=$(cksum <"$drive/user.drc")
+(cd "$drive" && "$runner" --batch --scrambled --feeds >/dev/null 2>&1)
+sum_b=$(cksum <"$drive/user.drc")
+(cd "$drive" && while [ ! -e "$scratch/stop" ]; do { cksum <user.drc; } 2>&1; done >"$scratch/reads.txt") &
+reader=$!
+round=0
+while [ $round -lt 10 ]; do
+  (cd "$drive" && "$runner" --batch >/dev/null 2>&1 && "$runner" --batch --scrambled --feeds >/dev/null 2>&1)
+  round=$((round + 1))
+done
+touch "$scratch/stop"
+wait "$reader"
+reads=$(wc -l <"$scratch/reads.txt")
+bad=$(grep -c -v -x -e "$sum_a" -e "$sum_b" "$scratch/reads.txt")
+echo "reader: $reads reads during 20 replacements, $bad not a whole user.drc"
+check "reader: a whole user.drc" '[ "$sum_a" != "$sum_b" ] && [ "$bad" -eq 0 ] && [ "$reads" -ge 20 ]'
 
 echo "node runner: $passes passed, $failures failed"
 [ "$failures" -eq 0 ]

@@ -1,4 +1,6 @@
-// Drive C on POSIX is the current working directory.
+// Drive C on POSIX is the current working directory. The web edition uses
+// this drive too: the node runner on the host's own files, the page on an
+// in-memory folder (which has no hard links: outputs are then moved aside).
 #include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
@@ -22,13 +24,17 @@ namespace tunewerk {
 namespace {
 
 // Opens `path` for reading when it is a regular file. Non-blocking so that a
-// FIFO cannot hang the open; it is refused like a directory.
-bool OpenRegularFile(const std::string& path, int* fd, std::string* reason) {
+// FIFO cannot hang the open; it is refused like a directory. *absent tells
+// that nothing stands under the name.
+bool OpenRegularFile(const std::string& path, int* fd, std::string* reason, bool* absent) {
   *fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (*fd < 0) {
-    *reason = PosixReason(errno);
+    int error = errno;
+    *reason = PosixReason(error);
+    *absent = error == ENOENT;
     return false;
   }
+  *absent = false;
   struct stat info {};
   if (fstat(*fd, &info) != 0) {
     *reason = PosixReason(errno);
@@ -42,7 +48,6 @@ bool OpenRegularFile(const std::string& path, int* fd, std::string* reason) {
   }
   close(*fd);
   *fd = -1;
-  errno = EINVAL;  // not ENOENT: no other name is tried
   return false;
 }
 
@@ -149,11 +154,12 @@ class PosixDrive : public Drive {
     std::string path(name);
     *shown = ShownName(path);
     int fd = -1;
-    if (!OpenRegularFile(path, &fd, reason) && errno == ENOENT) {
+    bool absent = false;
+    if (!OpenRegularFile(path, &fd, reason, &absent) && absent) {
       std::string found = FindIgnoringCase(name);
       if (!found.empty()) {
         *shown = ShownName(found);
-        OpenRegularFile(found, &fd, reason);
+        OpenRegularFile(found, &fd, reason, &absent);
       }
     }
     if (fd < 0) return false;
@@ -269,25 +275,6 @@ class PosixDrive : public Drive {
   int folder_ = -1;
 };
 
-// Standard output; it is never closed here, only drained.
-class StandardOutput : public WritableFile {
- public:
-  bool Write(const std::uint8_t* data, std::size_t size, std::string* reason) override {
-    while (size > 0) {
-      ssize_t n = write(STDOUT_FILENO, data, size);
-      if (n < 0) {
-        if (errno == EINTR || errno == EAGAIN) continue;
-        *reason = PosixReason(errno);
-        return false;
-      }
-      data += n;
-      size -= static_cast<std::size_t>(n);
-    }
-    return true;
-  }
-  bool Close(std::string*) override { return true; }
-};
-
 }  // namespace
 
 bool EnterDirectory(const std::string& directory, std::string* reason) {
@@ -303,13 +290,10 @@ std::unique_ptr<Drive> MakeSystemDrive(std::string_view directory) {
 bool OpenFileForReading(const std::string& path, std::unique_ptr<ReadableFile>* file,
                         std::string* reason) {
   int fd = -1;
-  if (!OpenRegularFile(path, &fd, reason)) return false;
+  bool absent = false;
+  if (!OpenRegularFile(path, &fd, reason, &absent)) return false;
   *file = std::make_unique<PosixReadableFile>(fd);
   return true;
-}
-
-std::unique_ptr<WritableFile> MakeStandardOutput() {
-  return std::make_unique<StandardOutput>();
 }
 
 }  // namespace tunewerk

@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <errno.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,7 +25,49 @@ bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
 
 }  // namespace
 
+// The words of the C library the native program is built with, so that every
+// POSIX edition (the web one has another C library) says the same.
 std::string PosixReason(int error) {
+  struct Words {
+    int error;
+    const char* words;
+  };
+  static constexpr Words kWords[] = {
+      {EPERM, "Operation not permitted"},
+      {ENOENT, "No such file or directory"},
+      {EINTR, "Interrupted system call"},
+      {EIO, "Input/output error"},
+      {ENXIO, "No such device or address"},
+      {EBADF, "Bad file descriptor"},
+      {EAGAIN, "Resource temporarily unavailable"},
+      {ENOMEM, "Cannot allocate memory"},
+      {EACCES, "Permission denied"},
+      {EBUSY, "Device or resource busy"},
+      {EEXIST, "File exists"},
+      {EXDEV, "Invalid cross-device link"},
+      {ENODEV, "No such device"},
+      {ENOTDIR, "Not a directory"},
+      {EISDIR, "Is a directory"},
+      {EINVAL, "Invalid argument"},
+      {ENFILE, "Too many open files in system"},
+      {EMFILE, "Too many open files"},
+      {ETXTBSY, "Text file busy"},
+      {EFBIG, "File too large"},
+      {ENOSPC, "No space left on device"},
+      {EROFS, "Read-only file system"},
+      {EMLINK, "Too many links"},
+      {EPIPE, "Broken pipe"},
+      {ENAMETOOLONG, "File name too long"},
+      {ENOSYS, "Function not implemented"},
+      {ENOTEMPTY, "Directory not empty"},
+      {ELOOP, "Too many levels of symbolic links"},
+      {EOPNOTSUPP, "Operation not supported"},
+      {ESTALE, "Stale file handle"},
+      {EDQUOT, "Disk quota exceeded"},
+  };
+  for (const Words& w : kWords) {
+    if (w.error == error) return w.words;
+  }
   return std::strerror(error);
 }
 
@@ -64,9 +107,12 @@ bool RenameName(std::string_view from, std::string_view to, std::string* reason)
 }
 
 // EPERM: a file system without links (FAT), an immutable file, or a file
-// that protected_hardlinks keeps this user from linking.
+// that protected_hardlinks keeps this user from linking. linkat, not link:
+// the web runtime answers link itself (EMLINK) but hands linkat to its host.
 bool LinkName(std::string_view from, std::string_view to, bool* unsupported, std::string* reason) {
-  if (link(std::string(from).c_str(), std::string(to).c_str()) == 0) return true;
+  if (linkat(AT_FDCWD, std::string(from).c_str(), AT_FDCWD, std::string(to).c_str(), 0) == 0) {
+    return true;
+  }
   int error = errno;
   *unsupported =
       error == EPERM || error == EOPNOTSUPP || error == ENOSYS || error == EMLINK || error == EXDEV;

@@ -1,8 +1,8 @@
 #ifndef TUNEWERK_PLATFORM_POSIX_NAMES_POSIX_H_
 #define TUNEWERK_PLATFORM_POSIX_NAMES_POSIX_H_
 
-// What drive C does to names in the current directory, in POSIX calls: the
-// POSIX drive and the web drive (whose runtime offers the same calls) share it.
+// What drive C does to names in the current directory, in POSIX calls, on
+// the native program and the web edition alike.
 #include <string>
 #include <string_view>
 
@@ -10,7 +10,8 @@
 
 namespace tunewerk {
 
-// The system's words for `error`: the one place they are taken from.
+// The words for the error number `error`: the one place they are taken from,
+// the same on every POSIX edition.
 std::string PosixReason(int error);
 
 // The byte-wise smallest name in the current directory that equals `name`

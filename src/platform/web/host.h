@@ -25,11 +25,6 @@ void tunewerk_host_draw(const char* glyphs, const std::uint8_t* attributes, int 
                         int cursorColumn, int cursorRow);
 // The live screen is done with: the terminal goes back as it was.
 void tunewerk_host_finish();
-// Takes the current folder for this run: 1, 0 when another run holds it, -1
-// when it cannot be locked.
-int tunewerk_host_lock();
-// Makes the file or folder `path` durable where files are on disk.
-int tunewerk_host_sync(const char* path);
 }
 
 #endif  // TUNEWERK_PLATFORM_WEB_HOST_H_
