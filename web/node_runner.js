@@ -72,36 +72,6 @@
     screenEntered = false;
   }
 
-  // One run per folder: a lock file naming this process, removed at exit; one
-  // left by a process that is gone is taken over.
-  const kLock = '.tunewerk-lock';
-  let lockPath = null;
-  function lock(cwd) {
-    const path = cwd + '/' + kLock;
-    for (let tries = 0; tries < 2; ++tries) {
-      try {
-        fs.writeFileSync(path, String(process.pid), { flag: 'wx' });
-        lockPath = path;
-        return 1;
-      } catch (e) {
-        if (e.code !== 'EEXIST') return -1;
-      }
-      const holder = Number(fs.readFileSync(path, 'utf8'));
-      try {
-        process.kill(holder, 0);
-        return 0;
-      } catch (e) {
-        if (e.code !== 'ESRCH') return 0;
-        fs.rmSync(path, { force: true });
-      }
-    }
-    return 0;
-  }
-  function unlock() {
-    if (lockPath) fs.rmSync(lockPath, { force: true });
-    lockPath = null;
-  }
-
   function sync(path) {
     try {
       const fd = fs.openSync(path, 'r');
@@ -142,12 +112,10 @@
       tty.isatty(1) ? { columns: process.stdout.columns || 80, rows: process.stdout.rows || 25 } : null,
     draw,
     finish: restoreScreen,
-    lock: () => lock(module.FS.cwd()),
     sync: (path) => sync(path.startsWith('/') ? path : module.FS.cwd() + '/' + path),
   };
 
   function end(status) {
-    unlock();
     process.exit(status);
   }
   // A stop signal while the run waits for input: its temporaries go, then
@@ -156,7 +124,6 @@
     process.on(signal, () => {
       if (module && !module._tunewerk_stop()) return;
       restoreScreen();
-      unlock();
       process.removeAllListeners(signal);
       process.kill(process.pid, signal);
     });

@@ -1,7 +1,7 @@
 // Drive C on the web is a folder of the runtime's file system: in the page an
 // in-memory folder holding the files the user picked, under the node runner
 // the real current folder. Nothing here is interrupted by a signal, and the
-// host does what the runtime's file system cannot: the lock and durability.
+// host does what the runtime's file system cannot: durability.
 #include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
@@ -120,19 +120,6 @@ class WebDrive : public Drive {
     if (shownPrefix_.back() != '/') shownPrefix_ += '/';
   }
 
-  bool LockFolder(std::string* problem) override {
-    switch (tunewerk_host_lock()) {
-      case 1:
-        return true;
-      case 0:
-        *problem = "the folder is locked by another run or program";
-        return false;
-      default:
-        *problem = "cannot lock this folder: " + PosixReason(EIO);
-        return false;
-    }
-  }
-
   bool OpenExisting(std::string_view name, std::unique_ptr<ReadableFile>* file, std::string* shown,
                     std::string* reason) override {
     std::string path(name);
@@ -155,6 +142,7 @@ class WebDrive : public Drive {
     std::string path = TemporaryName(name);
     // Exclusive: the run writes nowhere but its own new files.
     int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
+    lastCreate_ = CreateFailureOf(fd, errno);
     if (fd < 0) {
       int error = errno;
       *reason = error == EEXIST ? path + ": " + PosixReason(error) : PosixReason(error);
@@ -166,6 +154,11 @@ class WebDrive : public Drive {
   }
 
   EntryKind KindOf(std::string_view name) override { return KindOfName(name); }
+
+  bool ReadSmallFile(std::string_view name, std::size_t capacity, std::string* content, bool* cut,
+                     std::string* reason) override {
+    return ReadSmallFileNamed(name, capacity, content, cut, reason);
+  }
 
   std::string LinkTarget(std::string_view name) override { return LinkTargetOf(name); }
 
@@ -197,7 +190,8 @@ class WebDrive : public Drive {
 
   bool CreateMarker(std::string_view name, std::string_view content, std::string* reason) override {
     std::string path(name);
-    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0666);
+    lastCreate_ = CreateFailureOf(fd, errno);
     if (fd < 0) {
       *reason = PosixReason(errno);
       return false;
@@ -208,7 +202,10 @@ class WebDrive : public Drive {
     std::string closeReason;
     bool closed = marker.Close(&closeReason);
     if (written && !closed) *reason = closeReason;
-    return written && closed && SyncFolder(reason);
+    if (written && closed && SyncFolder(reason)) return true;
+    lastCreate_ = CreateFailure::kOther;
+    unlink(path.c_str());
+    return false;
   }
 
   bool SyncFolder(std::string* reason) override { return WebWritableFile::Sync(".", reason); }
@@ -224,8 +221,16 @@ class WebDrive : public Drive {
     return shownPrefix_ + std::string(name);
   }
 
+  CreateFailure LastCreateFailure() const override { return lastCreate_; }
+
  private:
+  static CreateFailure CreateFailureOf(int fd, int error) {
+    if (fd >= 0) return CreateFailure::kNone;
+    return error == EEXIST ? CreateFailure::kExists : CreateFailure::kOther;
+  }
+
   std::string shownPrefix_;
+  CreateFailure lastCreate_ = CreateFailure::kNone;
 };
 
 class StandardOutput : public WritableFile {
