@@ -23,6 +23,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/folder_lock.h"
 #include "app/replacement.h"
 #include "app/run.h"
 #include "model/screen.h"
@@ -128,7 +129,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (Bit(faults, 3)) drive.failingReads["vaz3er.ini"] = param;
   if (Bit(faults, 4)) drive.refusedCreates.push_back(kOutputs[param % 4]);
   drive.refuseRenames = Bit(faults, 5);
-  drive.lockedByOther = Bit(faults, 6);
+  if (Bit(faults, 6)) drive.files[tunewerk::kLockName] = contents[param % 3].substr(0, 64);
   if (Bit(faults, 7)) drive.changeLimit = param;
   const std::map<std::string, std::string> before = drive.files;
 

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "app/dialogue.h"
+#include "app/folder_lock.h"
 #include "app/replacement.h"
 #include "console/console.h"
 #include "drc/receiver_file.h"
@@ -35,7 +36,7 @@ constexpr char kOtherFolderAdvice[] =
     "; name a folder with -C (for instance tunewerk.exe -C D:\\Receiver)";
 
 std::string FolderAdvice(const Drive& drive) {
-  return drive.CreateDeniedForRights() ? kOtherFolderAdvice : "";
+  return drive.LastCreateFailure() == CreateFailure::kNoRights ? kOtherFolderAdvice : "";
 }
 
 // Everything a run holds, allocated once at its start.
@@ -199,19 +200,32 @@ void WaitForEnterBeforeClosing(Terminal& terminal, int status) {
 
 int RunTunewerk(Drive& drive, Terminal& terminal, std::string* stderrText,
                 const GivenAnswers* given) {
+  return RunTunewerk(drive, terminal, stderrText, given, SystemProcessFacts());
+}
+
+int RunTunewerk(Drive& drive, Terminal& terminal, std::string* stderrText,
+                const GivenAnswers* given, const ProcessFacts& process) {
   std::string problem;
-  if (!drive.LockFolder(&problem) || !RepairOutputs(drive, kOutputNames, &problem)) {
+  FolderLock lock;
+  if (!lock.Take(drive, process, &problem)) {
     *stderrText = "tunewerk: " + problem + FolderAdvice(drive) + "\n";
     return 1;
   }
-  try {
-    return RunLocked(drive, terminal, stderrText, given);
-  } catch (const std::bad_alloc&) {
-    // Under the lock, what the run had begun is put right as the next run would.
-    RepairOutputs(drive, kOutputNames, &problem);
-    *stderrText = "tunewerk: out of memory; no file was changed\n";
-    return 1;
+  int status = 1;
+  if (!RepairOutputs(drive, kOutputNames, &problem)) {
+    *stderrText = "tunewerk: " + problem + FolderAdvice(drive) + "\n";
+  } else {
+    try {
+      status = RunLocked(drive, terminal, stderrText, given);
+    } catch (const std::bad_alloc&) {
+      // Under the lock, what the run had begun is put right as the next run would.
+      RepairOutputs(drive, kOutputNames, &problem);
+      *stderrText = "tunewerk: out of memory; no file was changed\n";
+      status = 1;
+    }
   }
+  lock.Release(drive);
+  return status;
 }
 
 }  // namespace tunewerk

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/dialogue.h"
+#include "app/folder_lock.h"
 #include "platform/drive.h"
 #include "platform/terminal.h"
 
@@ -17,6 +18,9 @@ namespace tunewerk {
 // With `given`, the questions are answered from it and nothing is read.
 int RunTunewerk(Drive& drive, Terminal& terminal, std::string* stderrText,
                 const GivenAnswers* given = nullptr);
+// The same, judging another run's lock with `process` rather than the system.
+int RunTunewerk(Drive& drive, Terminal& terminal, std::string* stderrText,
+                const GivenAnswers* given, const ProcessFacts& process);
 
 // The last line of a program whose console window closes when it ends.
 extern const char kClosePrompt[];

@@ -51,8 +51,10 @@ constexpr char kIsDirectoryReason[] = "Is a directory";
 constexpr char kNotRegularFileReason[] = "Not a regular file";
 
 // kLink: a symbolic link (or, on Windows, any reparse point), whatever it
-// points to.
-enum class EntryKind { kAbsent, kDirectory, kLink, kOther };
+// points to. kOther: a FIFO, a device, a socket, or what cannot be told.
+enum class EntryKind { kAbsent, kFile, kDirectory, kLink, kOther };
+
+enum class CreateFailure { kNone, kExists, kNoRights, kOther };
 
 // Drive C. Names are bare file names ("user.sdx"). Outputs are never written
 // under their real names directly: they go to a temporary beside the target,
@@ -60,12 +62,6 @@ enum class EntryKind { kAbsent, kDirectory, kLink, kOther };
 class Drive {
  public:
   virtual ~Drive() = default;
-
-  // Takes the folder for this process alone; the lock goes when the process
-  // ends, however it ends, and leaves no trace. False with the words for the
-  // user in *problem when another run or program holds it or it cannot be
-  // locked.
-  virtual bool LockFolder(std::string* problem) = 0;
 
   // Opens an existing regular file. *shown gets the name to tell the user
   // (the name actually found), also on failure.
@@ -80,6 +76,18 @@ class Drive {
 
   // What stands under `name` (a link counts as itself, not its target).
   virtual EntryKind KindOf(std::string_view name) = 0;
+
+  // Reads the plain file `name` whole into *content when it holds at most
+  // `capacity` bytes (a larger one is read to that size and *cut is set).
+  // Never follows a link, never waits on a FIFO or device: anything but a
+  // plain file fails with kNotRegularFileReason (kIsDirectoryReason for a
+  // directory).
+  virtual bool ReadSmallFile(std::string_view name, std::size_t capacity, std::string* content,
+                             bool* cut, std::string* reason) = 0;
+
+  // `name` as this system's calls reach it, for a stop handler that removes
+  // the file after the run was cut short.
+  virtual std::string SystemPath(std::string_view name) const { return std::string(name); }
 
   // Where the symbolic link `name` points, as stored; empty when unknown.
   virtual std::string LinkTarget(std::string_view name) = 0;
@@ -101,8 +109,10 @@ class Drive {
   // Removes the file `name`; true when there is none. Never removes a directory.
   virtual bool Remove(std::string_view name, std::string* reason) = 0;
 
-  // Creates the file `name` holding `content` (failing when it exists) and
-  // makes it and its name durable.
+  // Creates the file `name` holding `content` (failing when anything, a
+  // link included, stands under that name; never through a link) and makes
+  // it and its name durable. On a failure after the create the file is
+  // removed again: it is made whole or not at all.
   virtual bool CreateMarker(std::string_view name, std::string_view content,
                             std::string* reason) = 0;
 
@@ -120,10 +130,11 @@ class Drive {
   // How the user names an output or a missing input on this platform.
   virtual std::string ShownName(std::string_view name) const = 0;
 
-  // True when the last LockFolder, CreateTemporary or CreateMarker that
-  // failed was refused for lack of rights: the user may not create files in
-  // this folder (C:\ itself, to anyone but an administrator).
-  virtual bool CreateDeniedForRights() const { return false; }
+  // Why the last CreateTemporary or CreateMarker failed. kNoRights: the user
+  // may not create files in this folder at all (C:\ itself on Windows, to
+  // anyone but an administrator); elsewhere such a refusal is kOther, told in
+  // the system's words.
+  virtual CreateFailure LastCreateFailure() const = 0;
 };
 
 }  // namespace tunewerk

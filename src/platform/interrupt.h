@@ -14,12 +14,12 @@ namespace tunewerk {
 // SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGALRM, SIGXCPU, the real-time ones,
 // ...); on Windows Ctrl-C, Ctrl-Break and a closed console.
 
-// The temporaries to delete, one slot per output, bound to it for the rest
-// of the process. The run writes it with stop signals held; the handler
+// The temporaries to delete, one slot per output and one for the folder's
+// lock, bound to it for the rest of the process. The run writes it with stop signals held; the handler
 // reads it through Path, which only loads atomics and reads fixed buffers.
 class TemporaryTable {
  public:
-  static constexpr int kSlots = 4;
+  static constexpr int kSlots = 5;
   static constexpr std::size_t kPathCapacity = 4096;
 
   // Remembers `path` as the temporary of `output`. Not kept when every slot

@@ -76,13 +76,15 @@ TEST(LockTest, ASecondRunFailsAtOnceAndChangesNothing) {
   MemoryDrive drive;
   drive.files = Drive({true, false, true, false});
   drive.files[TemporaryName("user.drc")] = "a temporary of the run holding the lock";
-  drive.lockedByOther = true;
+  ProcessFacts self{"posix", "here", 7, [](std::uint64_t) { return ProcessState::kRunning; }};
+  drive.files[kLockName] = "tunewerk lock 1\nkind posix\nhost here\npid 8\nnonce 1234\n";
   Files before = drive.files;
-  std::string error, transcript;
-  EXPECT_EQ(RunOn(drive, &error, &transcript), 1);
+  std::string error;
+  MemoryTerminal terminal(kAnswers);
+  EXPECT_EQ(RunTunewerk(drive, terminal, &error, nullptr, self), 1);
   EXPECT_EQ(error, "tunewerk: the folder is locked by another run or program\n");
-  EXPECT_EQ(transcript, "");
-  EXPECT_EQ(drive.log, std::vector<std::string>{"lock"});
+  EXPECT_EQ(terminal.transcript, "");
+  EXPECT_EQ(drive.log, (std::vector<std::string>{"mark .tunewerk-lock", "read .tunewerk-lock"}));
   EXPECT_EQ(Changeable(drive.files), Changeable(before));
 }
 

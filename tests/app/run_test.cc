@@ -97,7 +97,7 @@ TEST_F(RunTest, ProgressLinesStandOnTheirRowsWithoutSorting) {
 TEST_F(RunTest, FilesAreOpenedCreatedAndReplacedInTheirOrder) {
   drive.files["audio.txt"] = "old audio";
   EXPECT_EQ(Run("y\ny\n\ny\n"), 0);
-  std::vector<std::string> expected = {"lock",
+  std::vector<std::string> expected = {"mark .tunewerk-lock",
                                        "open vaz3er.ini",
                                        "open user.sdx",
                                        "create user.drc",
@@ -114,7 +114,9 @@ TEST_F(RunTest, FilesAreOpenedCreatedAndReplacedInTheirOrder) {
                                        "rename .tunewerk-video.txt.tmp video.txt",
                                        "sync",
                                        "remove .tunewerk-replacing",
-                                       "sync"};
+                                       "sync",
+                                       "read .tunewerk-lock",
+                                       "remove .tunewerk-lock"};
   std::vector<std::string> changes;
   for (const std::string& entry : drive.log) {
     if (entry.rfind("remove .tunewerk-user", 0) != 0 && entry.rfind("remove .tunewerk-t", 0) != 0 &&

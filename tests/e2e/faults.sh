@@ -149,11 +149,11 @@ chmod 555 "$drive"
 before=$(drive_state)
 if [ "$(id -u)" != 0 ]; then
   run_in_drive
-  expect_failure read-only-drive '^tunewerk: cannot create user\.drc: ' "$before"
+  expect_failure read-only-drive '^tunewerk: cannot lock this folder: ' "$before"
 elif command -v setpriv >/dev/null &&
   setpriv --reuid=65534 --regid=65534 --clear-groups "$program" --version >/dev/null 2>&1; then
   run_in_drive setpriv --reuid=65534 --regid=65534 --clear-groups
-  expect_failure read-only-drive '^tunewerk: cannot create user\.drc: ' "$before"
+  expect_failure read-only-drive '^tunewerk: cannot lock this folder: ' "$before"
 else
   skip read-only-drive "running as root, and nobody cannot run $program"
 fi
@@ -205,8 +205,9 @@ expect_success sparse-2g-list \
 rm -f "$drive/user.sdx"
 
 # Killed with SIGKILL in the middle of a long import (a sparse 16 GB list):
-# nothing changes. The next run removes stale temporaries of a run killed
-# while writing (made here by hand) and succeeds.
+# nothing changes but the lock naming the killed process. The next run takes
+# that lock over, removes stale temporaries of a run killed while writing
+# (made here by hand) and succeeds.
 load_drive
 rm "$drive/user.sdx" && truncate -s 16G "$drive/user.sdx"
 before=$(drive_state)
@@ -218,9 +219,10 @@ if ! kill -0 "$victim" 2>/dev/null; then
 else
   kill -KILL "$victim"
   wait "$victim" 2>/dev/null
-  after=$(drive_state)
+  after=$(drive_state | grep -v '^\.tunewerk-lock ')
   if [ "$before" != "$after" ]; then fail killed-in-import "the drive changed"; else pass; fi
   if [ -s "$scratch/stderr.txt" ]; then fail killed-in-import "wrote to stderr"; else pass; fi
+  if grep -qx "pid $victim" "$drive/.tunewerk-lock"; then pass; else fail killed-in-import "no lock names it"; fi
 fi
 cp "$example/user.sdx" "$drive/user.sdx"
 for f in user.drc tunewerk.txt audio.txt video.txt; do printf 'partial' >"$drive/.tunewerk-$f.tmp"; done
@@ -584,8 +586,8 @@ expect_failure output-symbolic-link \
 if [ "$(cat "$scratch/elsewhere/audio.txt")" != "$(printf 'old list\r\n')" ]; then fail output-symbolic-link "the link's target changed"; fi
 rm -rf "$scratch/elsewhere"
 
-# A read-only file system: the run says so when it creates its first output
-# (not that a leftover it never had cannot be removed), and changes nothing.
+# A read-only file system: the run says so when it makes its lock (not that a
+# leftover it never had cannot be removed), and changes nothing.
 load_drive
 mkdir "$scratch/ro"
 if mount -t tmpfs -o size=8m tunewerk-ro "$scratch/ro" 2>/dev/null; then
@@ -594,7 +596,7 @@ if mount -t tmpfs -o size=8m tunewerk-ro "$scratch/ro" 2>/dev/null; then
   (cd "$scratch/ro" && "$program" --batch >/dev/null 2>"$scratch/stderr.txt")
   status=$?
   if [ $status -ne 1 ] ||
-    [ "$(cat "$scratch/stderr.txt")" != "tunewerk: cannot create user.drc: Read-only file system" ]; then
+    [ "$(cat "$scratch/stderr.txt")" != "tunewerk: cannot lock this folder: Read-only file system" ]; then
     fail read-only-file-system "exit $status, stderr: $(cat "$scratch/stderr.txt")"
   else
     pass

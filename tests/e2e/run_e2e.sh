@@ -308,9 +308,10 @@ for args in --help -h --version --bogus extra -C "--list" "--batch --list" "--li
 done
 
 # Windows: a folder where the user may not create files (C:\ to anyone but
-# an administrator) refuses the lock, or with a lock file already there the
-# first temporary: the line names -C. An immutable folder refuses even root;
-# where one cannot be made the case is skipped.
+# an administrator) refuses the lock: the line names -C. An empty lock file
+# already there (a run killed as it made it) is never taken for a free
+# folder: the line says how to clear it. An immutable folder refuses even
+# root; where one cannot be made the case is skipped.
 if [ "$platform" = .windows ]; then
   trap 'chattr -i "$drive" 2>/dev/null; exit 1' INT TERM
   for lock in absent present; do
@@ -321,8 +322,11 @@ if [ "$platform" = .windows ]; then
       run_with 'y\nn\n\ny\n'
       chattr -i "$drive"
       check_status "no rights, lock $lock" 1
-      if [ "$(wc -l <"$scratch/stderr.txt")" -eq 1 ] &&
-        grep -q '; name a folder with -C (for instance tunewerk\.exe -C D:\\Receiver)$' "$scratch/stderr.txt"
+      case $lock in
+      absent) line='; name a folder with -C (for instance tunewerk\.exe -C D:\\Receiver)$' ;;
+      present) line='^tunewerk: the folder is locked by a run that left .*\.tunewerk-lock empty; if no run uses the folder, remove .*\.tunewerk-lock$' ;;
+      esac
+      if [ "$(wc -l <"$scratch/stderr.txt")" -eq 1 ] && grep -q "$line" "$scratch/stderr.txt"
       then pass; else fail "no rights, lock $lock" "stderr: $(cat "$scratch/stderr.txt")"; fi
       if [ "$before" = "$(drive_state)" ]; then pass; else fail "no rights, lock $lock" "the drive changed"; fi
     else

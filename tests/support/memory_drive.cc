@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "app/folder_lock.h"
+
 namespace tunewerk {
 
 namespace {
@@ -59,18 +61,6 @@ class MemoryWritableFile : public WritableFile {
   std::string key_;
 };
 
-bool MemoryDrive::LockFolder(std::string* problem) {
-  log.push_back("lock");
-  if (lockDenied) {
-    createDenied_ = true;
-    *problem = "cannot lock this folder: Access denied";
-    return false;
-  }
-  if (!lockedByOther) return true;
-  *problem = "the folder is locked by another run or program";
-  return false;
-}
-
 bool MemoryDrive::OpenExisting(std::string_view name, std::unique_ptr<ReadableFile>* file,
                                std::string* shown, std::string* reason) {
   std::string key(name);
@@ -96,17 +86,20 @@ bool MemoryDrive::CreateTemporary(std::string_view name, std::unique_ptr<Writabl
                                   std::string* reason) {
   std::string key(name);
   log.push_back("create " + key);
+  lastCreate_ = CreateFailure::kOther;
   if (Listed(refusedCreates, key)) {
-    createDenied_ = refusalsForRights;
+    if (refusalsForRights) lastCreate_ = CreateFailure::kNoRights;
     *reason = refusalsForRights ? "Access denied" : "Permission denied";
     return false;
   }
   std::string temporary = TemporaryName(key);
   if (KindOf(temporary) != EntryKind::kAbsent) {
+    lastCreate_ = CreateFailure::kExists;
     *reason = temporary + ": File exists";
     return false;
   }
   if (!AllowChange(reason)) return false;
+  lastCreate_ = CreateFailure::kNone;
   files[temporary].clear();
   metadata.erase(temporary);
   *file = std::make_unique<MemoryWritableFile>(*this, temporary);
@@ -117,7 +110,29 @@ EntryKind MemoryDrive::KindOf(std::string_view name) {
   std::string key(name);
   if (IsDirectory(key)) return EntryKind::kDirectory;
   if (symbolicLinks.count(key)) return EntryKind::kLink;
-  return files.count(key) ? EntryKind::kOther : EntryKind::kAbsent;
+  if (Listed(specialFiles, key)) return EntryKind::kOther;
+  return files.count(key) ? EntryKind::kFile : EntryKind::kAbsent;
+}
+
+bool MemoryDrive::ReadSmallFile(std::string_view name, std::size_t capacity, std::string* content,
+                                bool* cut, std::string* reason) {
+  std::string key(name);
+  log.push_back("read " + key);
+  EntryKind kind = KindOf(key);
+  if (kind != EntryKind::kFile) {
+    *reason = kind == EntryKind::kAbsent      ? "No such file or directory"
+              : kind == EntryKind::kDirectory ? kIsDirectoryReason
+                                              : kNotRegularFileReason;
+    return false;
+  }
+  auto failing = failingReads.find(key);
+  if (failing != failingReads.end() && failing->second < files[key].size()) {
+    *reason = "Input/output error";
+    return false;
+  }
+  *content = files[key].substr(0, capacity);
+  *cut = files[key].size() > capacity;
+  return true;
 }
 
 std::string MemoryDrive::LinkTarget(std::string_view name) {
@@ -141,7 +156,7 @@ bool MemoryDrive::Rename(std::string_view from, std::string_view to, std::string
     *reason = found == files.end() ? "No such file or directory" : kIsDirectoryReason;
     return false;
   }
-  if (!AllowChange(reason)) return false;
+  if (!AllowChange(reason, source)) return false;
   auto file = fileOf_.find(source);
   auto other = fileOf_.find(target);
   if (file != fileOf_.end() && other != fileOf_.end() && file->second == other->second) {
@@ -165,7 +180,7 @@ bool MemoryDrive::Link(std::string_view from, std::string_view to, bool* unsuppo
     *reason = files.count(source) ? "File exists" : "No such file or directory";
     return false;
   }
-  if (!AllowChange(reason)) return false;
+  if (!AllowChange(reason, target)) return false;
   if (!fileOf_.count(source)) fileOf_[source] = nextFile_++;
   fileOf_[target] = fileOf_[source];
   files[target] = files[source];
@@ -197,7 +212,7 @@ bool MemoryDrive::Remove(std::string_view name, std::string* reason) {
     *reason = "Operation not permitted";
     return false;
   }
-  if (!AllowChange(reason)) return false;
+  if (!AllowChange(reason, key)) return false;
   DropEntry(key);
   return true;
 }
@@ -206,15 +221,20 @@ bool MemoryDrive::CreateMarker(std::string_view name, std::string_view content,
                                std::string* reason) {
   std::string key(name);
   log.push_back("mark " + key);
-  if (Listed(refusedCreates, key)) {
-    *reason = "Permission denied";
+  lastCreate_ = CreateFailure::kOther;
+  bool denied = lockDenied && key == kLockName;
+  if (Listed(refusedCreates, key) || denied) {
+    if (denied) lastCreate_ = CreateFailure::kNoRights;
+    *reason = denied ? "Access denied" : "Permission denied";
     return false;
   }
   if (KindOf(key) != EntryKind::kAbsent) {
+    lastCreate_ = CreateFailure::kExists;
     *reason = "File exists";
     return false;
   }
-  if (!AllowChange(reason)) return false;
+  if (!AllowChange(reason, key)) return false;
+  lastCreate_ = CreateFailure::kNone;
   files[key] = std::string(content);
   return true;
 }
@@ -241,7 +261,8 @@ bool MemoryDrive::Listed(const std::vector<std::string>& names, const std::strin
   return std::find(names.begin(), names.end(), name) != names.end();
 }
 
-bool MemoryDrive::AllowChange(std::string* reason) {
+bool MemoryDrive::AllowChange(std::string* reason, const std::string& name) {
+  if (name.starts_with(kLockName)) return true;
   std::size_t number = changes_++;
   if (number < changeLimit && !failingChanges.count(number)) return true;
   *reason = "Input/output error";

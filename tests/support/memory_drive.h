@@ -17,7 +17,8 @@ namespace tunewerk {
 // as on POSIX. Faults can be injected: an unreadable file, a refused create,
 // a write limit, refused renames or removals, a folder locked by another run,
 // a change that fails alone, and a drive that stops changing after a number
-// of changes (as if the run was killed there).
+// of changes (as if the run was killed there). Another run's lock is a file
+// under the lock's name.
 class MemoryDrive : public Drive {
  public:
   std::map<std::string, std::string> files;
@@ -36,6 +37,8 @@ class MemoryDrive : public Drive {
   bool refusalsForRights = false;
   // The lock file cannot be created for lack of rights.
   bool lockDenied = false;
+  // Names (FIFOs, devices) that KindOf reports as kOther; nothing reads them.
+  std::vector<std::string> specialFiles;
   // Total bytes all writes may put out before a write fails ("disk full").
   std::size_t writeLimit = static_cast<std::size_t>(-1);
   bool refuseRenames = false;
@@ -52,7 +55,6 @@ class MemoryDrive : public Drive {
   std::set<std::size_t> failingChanges;
   // Folder syncs, numbered from 0, that fail alone.
   std::set<std::size_t> failingSyncs;
-  bool lockedByOther = false;
   bool stopsHeld = false;
   // Every operation in order, e.g. "open user.sdx", "create user.drc",
   // "rename .tunewerk-user.drc.tmp user.drc", "link user.drc
@@ -63,12 +65,13 @@ class MemoryDrive : public Drive {
     return tunewerk::TemporaryName(name);
   }
 
-  bool LockFolder(std::string* problem) override;
   bool OpenExisting(std::string_view name, std::unique_ptr<ReadableFile>* file, std::string* shown,
                     std::string* reason) override;
   bool CreateTemporary(std::string_view name, std::unique_ptr<WritableFile>* file,
                        std::string* reason) override;
   EntryKind KindOf(std::string_view name) override;
+  bool ReadSmallFile(std::string_view name, std::size_t capacity, std::string* content, bool* cut,
+                     std::string* reason) override;
   std::string LinkTarget(std::string_view name) override;
   bool Rename(std::string_view from, std::string_view to, std::string* reason) override;
   bool Link(std::string_view from, std::string_view to, bool* unsupported,
@@ -80,7 +83,7 @@ class MemoryDrive : public Drive {
   void HoldStopsToEnd() override { stopsHeld = true; }
   void RemoveTemporary(std::string_view name) override;
   std::string ShownName(std::string_view name) const override { return std::string(name); }
-  bool CreateDeniedForRights() const override { return createDenied_; }
+  CreateFailure LastCreateFailure() const override { return lastCreate_; }
 
   // How many changes were tried so far (the next one's number).
   std::size_t changesTried() const { return changes_; }
@@ -89,13 +92,14 @@ class MemoryDrive : public Drive {
   bool IsDirectory(const std::string& name) const;
   bool Listed(const std::vector<std::string>& names, const std::string& name) const;
   // Counts one change; false (with *reason) once the drive stopped changing
-  // or where this change fails.
-  bool AllowChange(std::string* reason);
+  // or where this change fails. The folder's lock is not counted: the
+  // numbers are the replacement's steps.
+  bool AllowChange(std::string* reason, const std::string& name = "");
   // Moves or drops the file `from` with what belongs to it.
   void MoveEntry(const std::string& from, const std::string& to);
   void DropEntry(const std::string& name);
 
-  bool createDenied_ = false;
+  CreateFailure lastCreate_ = CreateFailure::kNone;
   std::size_t written_ = 0;
   std::size_t changes_ = 0;
   std::size_t syncs_ = 0;

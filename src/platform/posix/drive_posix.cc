@@ -4,7 +4,6 @@
 #include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #ifdef __linux__
@@ -131,24 +130,6 @@ class PosixDrive : public Drive {
     if (folder_ >= 0) close(folder_);
   }
 
-  // A lock on the folder itself: nothing is created, and the system drops it
-  // with the last descriptor, also when the process is killed.
-  bool LockFolder(std::string* problem) override {
-    folder_ = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder_ < 0) {
-      *problem = "cannot lock this folder: " + PosixReason(errno);
-      return false;
-    }
-    while (flock(folder_, LOCK_EX | LOCK_NB) != 0) {
-      if (errno == EINTR) continue;
-      // flock cannot tell whose lock it is.
-      *problem = errno == EWOULDBLOCK ? "the folder is locked by another run or program"
-                                      : "cannot lock this folder: " + PosixReason(errno);
-      return false;
-    }
-    return true;
-  }
-
   bool OpenExisting(std::string_view name, std::unique_ptr<ReadableFile>* file, std::string* shown,
                     std::string* reason) override {
     std::string path(name);
@@ -176,6 +157,7 @@ class PosixDrive : public Drive {
     int error = errno;
     if (fd >= 0) RememberTemporary(name, path);
     ReleaseStopSignals();
+    lastCreate_ = CreateFailureOf(fd, error);
     if (fd < 0) {
       // Something the next run could not clear stands under the temporary's name.
       *reason = error == EEXIST ? path + ": " + PosixReason(error) : PosixReason(error);
@@ -186,6 +168,11 @@ class PosixDrive : public Drive {
   }
 
   EntryKind KindOf(std::string_view name) override { return KindOfName(name); }
+
+  bool ReadSmallFile(std::string_view name, std::size_t capacity, std::string* content, bool* cut,
+                     std::string* reason) override {
+    return ReadSmallFileNamed(name, capacity, content, cut, reason);
+  }
 
   std::string LinkTarget(std::string_view name) override { return LinkTargetOf(name); }
 
@@ -236,8 +223,9 @@ class PosixDrive : public Drive {
   }
 
   bool CreateMarker(std::string_view name, std::string_view content, std::string* reason) override {
-    int fd =
-        open(std::string(name).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    std::string path(name);
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    lastCreate_ = CreateFailureOf(fd, errno);
     if (fd < 0) {
       *reason = PosixReason(errno);
       return false;
@@ -248,11 +236,19 @@ class PosixDrive : public Drive {
     std::string closeReason;
     bool closed = marker.Close(&closeReason);
     if (written && !closed) *reason = closeReason;
-    return written && closed && SyncFolder(reason);
+    if (written && closed && SyncFolder(reason)) return true;
+    lastCreate_ = CreateFailure::kOther;
+    unlink(path.c_str());
+    return false;
   }
 
   bool SyncFolder(std::string* reason) override {
-    if (folder_ < 0 || fsync(folder_) == 0 || errno == EINVAL) return true;
+    if (folder_ < 0) folder_ = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder_ < 0) {
+      *reason = PosixReason(errno);
+      return false;
+    }
+    if (fsync(folder_) == 0 || errno == EINVAL) return true;
     *reason = PosixReason(errno);
     return false;
   }
@@ -270,9 +266,21 @@ class PosixDrive : public Drive {
     return shownPrefix_ + std::string(name);
   }
 
+  CreateFailure LastCreateFailure() const override {
+    return lastCreate_;
+  }
+
  private:
+  // The advice for a folder where nobody may create files is for Windows'
+  // C:\; here the system's words say enough.
+  static CreateFailure CreateFailureOf(int fd, int error) {
+    if (fd >= 0) return CreateFailure::kNone;
+    return error == EEXIST ? CreateFailure::kExists : CreateFailure::kOther;
+  }
+
   std::string shownPrefix_;
   int folder_ = -1;
+  CreateFailure lastCreate_ = CreateFailure::kNone;
 };
 
 }  // namespace

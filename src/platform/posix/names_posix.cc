@@ -91,7 +91,51 @@ EntryKind KindOfName(std::string_view name) {
     return errno == ENOENT ? EntryKind::kAbsent : EntryKind::kOther;
   }
   if (S_ISLNK(info.st_mode)) return EntryKind::kLink;
+  if (S_ISREG(info.st_mode)) return EntryKind::kFile;
   return S_ISDIR(info.st_mode) ? EntryKind::kDirectory : EntryKind::kOther;
+}
+
+// The kind is checked before the open and again on what was opened: a FIFO
+// put there in between is opened without waiting and refused.
+bool ReadSmallFileNamed(std::string_view name, std::size_t capacity, std::string* content,
+                        bool* cut, std::string* reason) {
+  std::string path(name);
+  EntryKind kind = KindOfName(name);
+  if (kind != EntryKind::kFile && kind != EntryKind::kAbsent) {
+    *reason = kind == EntryKind::kDirectory ? kIsDirectoryReason : kNotRegularFileReason;
+    return false;
+  }
+  int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    *reason = errno == ELOOP ? kNotRegularFileReason : PosixReason(errno);
+    return false;
+  }
+  struct stat info {};
+  bool ok = fstat(fd, &info) == 0;
+  if (!ok) *reason = PosixReason(errno);
+  if (ok && !S_ISREG(info.st_mode)) {
+    *reason = S_ISDIR(info.st_mode) ? kIsDirectoryReason : kNotRegularFileReason;
+    ok = false;
+  }
+  content->assign(capacity, '\0');
+  std::size_t size = 0;
+  while (ok && size < capacity) {
+    ssize_t n = read(fd, content->data() + size, capacity - size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      *reason = PosixReason(errno);
+      ok = false;
+    } else if (n == 0) {
+      break;
+    } else {
+      size += static_cast<std::size_t>(n);
+    }
+  }
+  char more = 0;
+  *cut = ok && size == capacity && read(fd, &more, 1) == 1;
+  close(fd);
+  content->resize(size);
+  return ok;
 }
 
 std::string LinkTargetOf(std::string_view name) {

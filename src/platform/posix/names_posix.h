@@ -19,6 +19,9 @@ std::string PosixReason(int error);
 std::string FindIgnoringCase(std::string_view name);
 
 EntryKind KindOfName(std::string_view name);
+// Drive::ReadSmallFile in the current directory.
+bool ReadSmallFileNamed(std::string_view name, std::size_t capacity, std::string* content,
+                        bool* cut, std::string* reason);
 std::string LinkTargetOf(std::string_view name);
 bool RenameName(std::string_view from, std::string_view to, std::string* reason);
 bool LinkName(std::string_view from, std::string_view to, bool* unsupported, std::string* reason);

@@ -7,8 +7,8 @@
 
 #include "platform/drive.h"
 #include "platform/interrupt.h"
-#include "platform/windows/reason_windows.h"
 #include "platform/system.h"
+#include "platform/windows/reason_windows.h"
 
 namespace tunewerk {
 
@@ -22,10 +22,6 @@ std::string RootOf(std::string_view directory) {
   if (root.back() != '\\' && root.back() != '/') root += '\\';
   return root;
 }
-
-// Open without sharing and deleted on close: a second run cannot open it,
-// and it goes with the process however the process ends.
-constexpr char kLockName[] = ".tunewerk-lock";
 
 class WindowsReadableFile : public ReadableFile {
  public:
@@ -124,18 +120,6 @@ class WindowsDrive : public Drive {
   explicit WindowsDrive(std::string_view directory)
       : root_(directory.empty() ? "c:\\" : ".\\"), shownRoot_(RootOf(directory)) {}
 
-  bool LockFolder(std::string* problem) override {
-    HANDLE handle = CreateFileA(Path(kLockName).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                                FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (handle != INVALID_HANDLE_VALUE) return true;  // held until the process ends
-    DWORD error = GetLastError();
-    createDenied_ = error == ERROR_ACCESS_DENIED;
-    *problem = error == ERROR_SHARING_VIOLATION
-                   ? "the folder is locked by another run or program"
-                   : "cannot lock this folder: " + WindowsReason(error);
-    return false;
-  }
-
   bool OpenExisting(std::string_view name, std::unique_ptr<ReadableFile>* file, std::string* shown,
                     std::string* reason) override {
     std::string path = Path(name);
@@ -157,8 +141,8 @@ class WindowsDrive : public Drive {
     DWORD error = GetLastError();
     if (handle != INVALID_HANDLE_VALUE) RememberTemporary(name, path);
     ReleaseStopSignals();
+    lastCreate_ = CreateFailureOf(handle, error);
     if (handle == INVALID_HANDLE_VALUE) {
-      createDenied_ = error == ERROR_ACCESS_DENIED;
       *reason =
           error == ERROR_FILE_EXISTS ? path + ": " + WindowsReason(error) : WindowsReason(error);
       return false;
@@ -175,8 +159,52 @@ class WindowsDrive : public Drive {
                                                                             : EntryKind::kOther;
     }
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return EntryKind::kLink;
-    return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? EntryKind::kDirectory : EntryKind::kOther;
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? EntryKind::kDirectory : EntryKind::kFile;
   }
+
+  // Opened as itself, never through a reparse point, and only when it is a
+  // file on a disk.
+  bool ReadSmallFile(std::string_view name, std::size_t capacity, std::string* content, bool* cut,
+                     std::string* reason) override {
+    EntryKind kind = KindOf(name);
+    if (kind == EntryKind::kDirectory || kind == EntryKind::kLink) {
+      *reason = kind == EntryKind::kDirectory ? kIsDirectoryReason : kNotRegularFileReason;
+      return false;
+    }
+    HANDLE handle = CreateFileA(Path(name).c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+      *reason = WindowsReason(GetLastError());
+      return false;
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    bool ok = GetFileType(handle) == FILE_TYPE_DISK && GetFileInformationByHandle(handle, &info) &&
+              !(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
+    if (!ok) *reason = kNotRegularFileReason;
+    content->assign(capacity, '\0');
+    std::size_t size = 0;
+    while (ok && size < capacity) {
+      DWORD n = 0;
+      if (!ReadFile(handle, content->data() + size, static_cast<DWORD>(capacity - size), &n,
+                    nullptr)) {
+        *reason = WindowsReason(GetLastError());
+        ok = false;
+      } else if (n == 0) {
+        break;
+      } else {
+        size += n;
+      }
+    }
+    char more = 0;
+    DWORD extra = 0;
+    *cut = ok && size == capacity && ReadFile(handle, &more, 1, &extra, nullptr) && extra == 1;
+    CloseHandle(handle);
+    content->resize(size);
+    return ok;
+  }
+
+  std::string SystemPath(std::string_view name) const override { return Path(name); }
 
   // Where a symbolic link or junction leads in the end, as the system names it.
   std::string LinkTarget(std::string_view name) override {
@@ -259,12 +287,15 @@ class WindowsDrive : public Drive {
     return false;
   }
 
+  // A new file or none: CREATE_NEW fails on any name that stands, a link
+  // included, and nothing is ever deleted on close.
   bool CreateMarker(std::string_view name, std::string_view content, std::string* reason) override {
-    HANDLE handle = CreateFileA(Path(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    std::string path = Path(name);
+    HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    DWORD error = GetLastError();
+    lastCreate_ = CreateFailureOf(handle, error);
     if (handle == INVALID_HANDLE_VALUE) {
-      DWORD error = GetLastError();
-      createDenied_ = error == ERROR_ACCESS_DENIED;
       *reason = WindowsReason(error);
       return false;
     }
@@ -274,7 +305,10 @@ class WindowsDrive : public Drive {
     std::string closeReason;
     bool closed = marker.Close(&closeReason);
     if (written && !closed) *reason = closeReason;
-    return written && closed;
+    if (written && closed) return true;
+    lastCreate_ = CreateFailure::kOther;
+    DeleteFileA(path.c_str());
+    return false;
   }
 
   // Every rename is written through already.
@@ -293,14 +327,20 @@ class WindowsDrive : public Drive {
     return shownRoot_ + std::string(name);
   }
 
-  bool CreateDeniedForRights() const override { return createDenied_; }
+  CreateFailure LastCreateFailure() const override { return lastCreate_; }
 
  private:
+  static CreateFailure CreateFailureOf(HANDLE handle, DWORD error) {
+    if (handle != INVALID_HANDLE_VALUE) return CreateFailure::kNone;
+    if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) return CreateFailure::kExists;
+    return error == ERROR_ACCESS_DENIED ? CreateFailure::kNoRights : CreateFailure::kOther;
+  }
+
   std::string Path(std::string_view name) const { return root_ + std::string(name); }
 
   std::string root_;
   std::string shownRoot_;
-  bool createDenied_ = false;
+  CreateFailure lastCreate_ = CreateFailure::kNone;
 };
 
 // Standard output; it is never closed here, only drained.
