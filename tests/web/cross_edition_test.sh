@@ -4,9 +4,14 @@
 # whole set of outputs after they race.
 #
 # Usage: cross_edition_test.sh TUNEWERK TUNEWERK_NODE
-# Exits 77 (skipped) when the native program has not been built.
+# Exits 77 (skipped) when the native program has not been built, 1 when
+# TUNEWERK_NATIVE_REQUIRED is set (CI builds it first).
 set -u
-[ -x "$1" ] || { echo "no native program at $1: skipped"; exit 77; }
+if [ ! -x "$1" ]; then
+  echo "no native program at $1"
+  [ -n "${TUNEWERK_NATIVE_REQUIRED:-}" ] && exit 1
+  exit 77
+fi
 native=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 runner=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")
 here=$(cd "$(dirname "$0")" && pwd)

@@ -66,17 +66,37 @@ exec 3>&-
 check "stopped: by SIGTERM" '[ "$status" -eq 143 ]'
 check "stopped: drive unchanged" '[ "$before" = "$(drive_state)" ]'
 
-# A lock left by a process that no longer runs is taken over.
-load_example
+# A lock left by a process that no longer runs is taken over; anything else
+# at the lock's name ends the run at once with one line, nothing touched,
+# here or where a link leads.
+# name | setup (run in the drive) | status | stderr line after "tunewerk: "
 sh -c 'exit 0' &
 gone=$!
 wait "$gone"
-printf '%s' "$gone" >"$drive/.tunewerk-lock"
-printf 'y\nn\n\ny\n' | (cd "$drive" && "$runner") >/dev/null 2>&1
-status=$?
-check "stale lock: exit status" '[ "$status" -eq 0 ]'
-check "stale lock: outputs" outputs_equal_expected
-check "stale lock: removed" '[ ! -e "$drive/.tunewerk-lock" ]'
+stale=$(printf 'tunewerk lock 1\nkind posix\nhost %s\npid %s\nnonce 0123456789abcdef' "$(hostname)" "$gone")
+printf 'outside\n' >"$scratch/outside.txt"
+while IFS='|' read -r name setup want line; do
+  load_example
+  (cd "$drive" && eval "$setup")
+  before=$(drive_state)
+  printf 'y\nn\n\ny\n' | (cd "$drive" && timeout 60 "$runner") >/dev/null 2>"$scratch/stderr.txt"
+  status=$?
+  check "lock $name: exit status" '[ "$status" -eq "$want" ]'
+  if [ "$want" -eq 0 ]; then
+    check "lock $name: outputs" outputs_equal_expected
+    check "lock $name: removed" '[ ! -e "$drive/.tunewerk-lock" ] && [ ! -s "$scratch/stderr.txt" ]'
+  else
+    check "lock $name: line" '[ "$(cat "$scratch/stderr.txt")" = "tunewerk: $line" ]'
+    check "lock $name: nothing changed" '[ "$before" = "$(drive_state)" ] && [ "$(cat "$scratch/outside.txt")" = outside ]'
+  fi
+done <<EOF
+gone|printf '%s\n' "\$stale" >.tunewerk-lock|0|
+FIFO|mkfifo .tunewerk-lock|1|cannot lock this folder: .tunewerk-lock: it is not a plain file; tunewerk locks the folder with a plain file of that name
+link to a device|ln -s /dev/zero .tunewerk-lock|1|cannot lock this folder: .tunewerk-lock: it is a symbolic link; tunewerk locks the folder with a plain file of that name
+link out of the folder|ln -s ../outside.txt .tunewerk-lock|1|cannot lock this folder: .tunewerk-lock: it is a symbolic link; tunewerk locks the folder with a plain file of that name
+directory|mkdir .tunewerk-lock|1|cannot lock this folder: .tunewerk-lock: it is a directory; tunewerk locks the folder with a plain file of that name
+empty|: >.tunewerk-lock|1|the folder is locked by a run that left .tunewerk-lock empty; if no run uses the folder, remove .tunewerk-lock
+EOF
 
 # Symbolic links mean what they mean to the native program: inputs read
 # through them, a folder or a list reached through one, an output that is

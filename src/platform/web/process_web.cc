@@ -13,6 +13,7 @@
 
 namespace {
 
+// clang-format off: it would take JavaScript for C++.
 EM_JS(double, tunewerk_process_id, (), { return ENVIRONMENT_IS_NODE ? process.pid : 1; });
 
 EM_JS(char*, tunewerk_host_name, (), {
@@ -30,9 +31,11 @@ EM_JS(int, tunewerk_process_state, (double pid), {
     process.kill(pid, 0);
     return 1;
   } catch (e) {
-    return e.code == = 'ESRCH' ? 0 : e.code == = 'EPERM' ? 1 : -1;
+    return e.code == 'ESRCH' ? 0 : e.code == 'EPERM' ? 1 : -1;
   }
 });
+
+// clang-format on
 
 }  // namespace
 
