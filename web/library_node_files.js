@@ -11,6 +11,15 @@ mergeInto(LibraryManager.library, {
       NODEFS.flagsForNode = function (flags) {
         return flagsForNode(flags) | (flags & {{{ cDefine('O_NONBLOCK') }}} ? fs.constants.O_NONBLOCK : 0);
       };
+      // A name too long is the system's error, not a cut name that may be
+      // another file's.
+      var open = FS.open;
+      FS.open = function (path, flags, mode, fd) {
+        if (typeof path == 'string' && path.split('/').some(function (part) { return Buffer.byteLength(part) > 255; })) {
+          throw new FS.ErrnoError({{{ cDefine('ENAMETOOLONG') }}});
+        }
+        return open(path, flags, mode, fd);
+      };
       // A relative name is the system's to resolve: "link/.." is where the
       // link leads, not the current folder.
       var calculateAt = SYSCALLS.calculateAt;

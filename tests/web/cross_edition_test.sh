@@ -61,6 +61,7 @@ drive missing||-C missing
 drive a file||-C user.sdx
 drive a link loop|ln -s loop loop|-C loop
 list a directory|mkdir d|--list d
+list a name too long|: >"$(printf '%0255d' 0)"|--list "$(printf '%0256d' 0)"
 temporary a directory|mkdir .tunewerk-user.drc.tmp|
 EOF
 

@@ -79,7 +79,7 @@ while IFS='|' read -r name setup want line; do
   load_example
   (cd "$drive" && eval "$setup")
   before=$(drive_state)
-  printf 'y\nn\n\ny\n' | (cd "$drive" && timeout 60 "$runner") >/dev/null 2>"$scratch/stderr.txt"
+  printf 'y\nn\n\ny\n' | (cd "$drive" && timeout -k 10 60 "$runner") >/dev/null 2>"$scratch/stderr.txt"
   status=$?
   check "lock $name: exit status" '[ "$status" -eq "$want" ]'
   if [ "$want" -eq 0 ]; then

@@ -1,11 +1,14 @@
 // The terminal on the web: the page's console, or under the node runner the
 // terminal it was started on; the transcript when standard output is neither.
 // Drawing and input are the host's; reading waits without blocking the page.
+#include <errno.h>
+
 #include <algorithm>
 #include <string>
 #include <vector>
 
 #include "platform/cp437.h"
+#include "platform/posix/names_posix.h"
 #include "platform/standard_streams.h"
 #include "platform/system.h"
 #include "platform/transcript.h"
@@ -65,7 +68,7 @@ void PrepareStandardStreams() {}
 
 long ReadStandardInput(std::uint8_t* buffer, std::size_t capacity, std::string* reason) {
   int got = tunewerk_host_read(buffer, capacity);
-  if (got < 0) *reason = "Input/output error";
+  if (got < 0) *reason = PosixReason(EIO);
   return got;
 }
 
@@ -73,7 +76,7 @@ bool WriteStandardOutput(std::string_view bytes, std::string* reason) {
   int error =
       tunewerk_host_write(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
   if (error == 0) return true;
-  *reason = error == 1 ? "Broken pipe" : "Input/output error";
+  *reason = PosixReason(error == 1 ? EPIPE : EIO);
   return false;
 }
 
