@@ -337,6 +337,28 @@ if [ "$platform" = .windows ]; then
   trap - INT TERM
 fi
 
+# What stands at the lock's name is never followed or waited on: a link to a
+# file outside the folder, a FIFO, a directory end the run with one line, and
+# the file outside stays.
+for kind in link fifo directory; do
+  load_example
+  mkdir -p "$scratch/outside" && printf 'notes\n' >"$scratch/outside/notes.txt"
+  case $kind in
+  link) ln -s ../outside/notes.txt "$drive/.tunewerk-lock" ;;
+  fifo) mkfifo "$drive/.tunewerk-lock" ;;
+  directory) mkdir "$drive/.tunewerk-lock" ;;
+  esac
+  before=$(drive_state)
+  run_with 'y\nn\n\ny\n'
+  check_status "lock is a $kind" 1
+  if [ "$(wc -l <"$scratch/stderr.txt")" -eq 1 ] && grep -q '^tunewerk: cannot lock this folder: .*\.tunewerk-lock: it is ' "$scratch/stderr.txt"
+  then pass; else fail "lock is a $kind" "stderr: $(cat "$scratch/stderr.txt")"; fi
+  if [ "$(cat "$scratch/outside/notes.txt")" = notes ] && [ "$before" = "$(drive_state)" ]; then pass; else
+    fail "lock is a $kind" "a file changed"
+  fi
+  rm -rf "$drive/.tunewerk-lock" "$scratch/outside"
+done
+
 # One run per folder: a second run while the first waits for its answers
 # fails at once and changes nothing; the first then finishes as usual and no
 # lock is left behind.
