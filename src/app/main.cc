@@ -18,12 +18,10 @@ int ShowUsageError(const std::string& problem) {
   return 2;
 }
 
-// The line may name a file under a folder the user gave: no byte of it may
-// act on the terminal.
-void ShowErrorLine(const std::string& line) {
-  if (line.empty()) return;
-  std::string shown = EscapeControls(std::string_view(line).substr(0, line.size() - 1)) + "\n";
-  std::fputs(shown.c_str(), stderr);
+// The lines may name a file under a folder the user gave: no byte of them
+// may act on the terminal, and each warning stays a line of its own.
+void ShowErrorLine(const std::string& lines) {
+  std::fputs(EscapeLines(lines).c_str(), stderr);
 }
 
 // --help and --version: a text that cannot be written is a failure too.
@@ -37,7 +35,7 @@ int Print(const char* text) {
 int List(const std::string& path) {
   std::unique_ptr<ReadableFile> file;
   std::string reason, errorLine;
-  std::string shown = EscapeForMessage(path);
+  const std::string& shown = path;  // as typed; its controls are escaped with the line
   try {
     if (!OpenFileForReading(path, &file, &reason)) {
       errorLine = "tunewerk: cannot open " + shown + ": " + reason + "\n";
@@ -97,8 +95,7 @@ int Main(int argc, char** argv) {
   }
   std::string reason;
   if (line.hasDirectory && !EnterDirectory(line.directory, &reason)) {
-    std::fprintf(stderr, "tunewerk: cannot use %s as drive C: %s\n",
-                 EscapeForMessage(line.directory).c_str(), reason.c_str());
+    ShowErrorLine("tunewerk: cannot use " + line.directory + " as drive C: " + reason + "\n");
     return EndBeforeRun(1);
   }
   return line.action == CommandAction::kList ? EndBeforeRun(List(line.listFile)) : Run(line);

@@ -249,6 +249,19 @@ for args in "-C nowhere" "--directory=user.sdx" "--list other.txt" "--list user.
   if [ "$before" = "$(drive_state)" ]; then pass; else fail "$args" "the drive changed"; fi
 done
 
+# A folder named in a message is shown as typed, a backslash as one, and no
+# byte of it acts on the terminal.
+for dir in 'nowhere\deeper' "$(printf 'no\033[2Jwhere\007')"; do
+  load_example
+  run_with '' -C "$dir"
+  check_status "-C $dir" 1
+  shown=$(printf '%s' "$dir" | sed 's/\x1b/\\x1b/; s/\x07/\\x07/')
+  case $(cat "$scratch/stderr.txt") in
+  "tunewerk: cannot use $shown as drive C: "*) pass ;;
+  *) fail "-C $shown" "stderr: $(cat "$scratch/stderr.txt")" ;;
+  esac
+done
+
 # A missing input: exit 1, one stderr line, outputs as they were.
 missing_run() {
   case_name=$1 missing=$2
