@@ -152,6 +152,11 @@ const FaultCase kFaultCases[] = {
      "permitted (the next run removes it)\n"
      "tunewerk: warning: no programme was selected; user.drc holds no channels\n",
      false},
+    {"an output only linked aside is left alone by the undo",
+     [](MemoryDrive& d) {
+       d.immovable = {".tunewerk-audio.txt.old", "tunewerk.txt"};
+     },
+     1, "tunewerk: cannot replace tunewerk.txt: Operation not permitted\n", false},
     {"an output is a symbolic link",
      [](MemoryDrive& d) { d.symbolicLinks["audio.txt"] = "../radio/audio.txt"; }, 1,
      "tunewerk: cannot replace audio.txt: it is a symbolic link to ../radio/audio.txt; tunewerk "

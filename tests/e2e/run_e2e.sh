@@ -299,6 +299,17 @@ run_with 'y\nn\n\ny\n'
 check_status upper-case-inputs 0
 check_file example-sorted/user.drc "$drive/user.drc"
 
+# Two spellings of one input where names have case: the byte-wise smallest
+# is read.
+if [ -z "$platform" ]; then
+  load_example
+  mv "$drive/user.sdx" "$drive/USER.SDX"
+  printf 'not a list\r\n' >"$drive/User.Sdx"
+  run_with 'y\nn\n\ny\n'
+  check_status two-spellings 0
+  check_file example-sorted/user.drc "$drive/user.drc"
+fi
+
 # Command line: nothing touched by --help, --version or a wrong argument;
 # a wrong one gets the usage on stderr.
 for args in --help -h --version --bogus extra -C "--list" "--batch --list" "--list a extra" \
