@@ -57,4 +57,15 @@ std::string EscapeControls(std::string_view text) {
   return Escape(text, false);
 }
 
+std::string EscapeLines(std::string_view text) {
+  std::string shown;
+  while (!text.empty()) {
+    std::size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    shown += EscapeControls(line) + "\n";
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+  }
+  return shown;
+}
+
 }  // namespace tunewerk

@@ -9,7 +9,11 @@ namespace tunewerk {
 
 namespace {
 
-constexpr char kJournalStart[] = "tunewerk replacing\n";
+// The first line names the journal's version, as "tunewerk replacing 2"; a
+// journal of a version this program does not know is never guessed at. The
+// first journals had none: their lines are those of version 2.
+constexpr char kJournalTitle[] = "tunewerk replacing";
+constexpr char kJournalVersion[] = "2";
 constexpr char kJournalEnd[] = "end\n";
 // Far more than four short lines: a larger marker is not the run's journal.
 constexpr std::size_t kJournalCapacity = 4096;
@@ -21,22 +25,33 @@ struct Journal {
 };
 
 std::string JournalText(const Journal& journal) {
-  std::string text = kJournalStart;
+  std::string text = std::string(kJournalTitle) + " " + kJournalVersion + "\n";
   for (const std::string& name : journal.existed) text += "existed " + name + "\n";
   for (const std::string& name : journal.absent) text += "absent " + name + "\n";
   return text + kJournalEnd;
 }
 
-// False when the text is not a whole journal: it was cut short before it was
-// synced, and so before the replacement changed anything.
-bool ParseJournal(const std::string& text, Journal* journal) {
+enum class JournalState { kComplete, kIncomplete, kUnknownVersion };
+
+// kIncomplete when the text is not a whole journal: it was cut short before
+// it was synced, and so before the replacement changed anything.
+JournalState ParseJournal(const std::string& text, Journal* journal, std::string* version) {
   std::string_view rest(text);
-  if (!rest.starts_with(kJournalStart) || !rest.ends_with(kJournalEnd)) return false;
-  rest.remove_prefix(sizeof kJournalStart - 1);
+  std::size_t firstEnd = rest.find('\n');
+  if (firstEnd == std::string_view::npos) return JournalState::kIncomplete;
+  std::string_view title = rest.substr(0, firstEnd);
+  if (!title.starts_with(kJournalTitle)) return JournalState::kIncomplete;
+  title.remove_prefix(sizeof kJournalTitle - 1);
+  if (!title.empty() && title != std::string(" ") + kJournalVersion) {
+    *version = std::string(title.substr(title.starts_with(" ") ? 1 : 0));
+    return JournalState::kUnknownVersion;
+  }
+  rest.remove_prefix(firstEnd + 1);
+  if (!rest.ends_with(kJournalEnd)) return JournalState::kIncomplete;
   rest.remove_suffix(sizeof kJournalEnd - 1);
   while (!rest.empty()) {
     std::size_t end = rest.find('\n');
-    if (end == std::string_view::npos) return false;
+    if (end == std::string_view::npos) return JournalState::kIncomplete;
     std::string_view line = rest.substr(0, end);
     rest.remove_prefix(end + 1);
     if (line.starts_with("existed ")) {
@@ -44,34 +59,43 @@ bool ParseJournal(const std::string& text, Journal* journal) {
     } else if (line.starts_with("absent ")) {
       journal->absent.emplace_back(line.substr(7));
     } else {
-      return false;
+      return JournalState::kIncomplete;
+    }
+  }
+  return JournalState::kComplete;
+}
+
+// Reads the marker, never through a link; a complete journal naming any
+// other file than these outputs is not the run's own.
+bool ReadJournal(Drive& drive, std::span<const char* const> names, Journal* journal,
+                 JournalState* state, std::string* version, std::string* reason) {
+  std::string text;
+  bool cut = false;
+  if (!drive.ReadSmallFile(kReplacingMarkerName, kJournalCapacity, &text, &cut, reason)) {
+    return false;
+  }
+  *state = cut ? JournalState::kIncomplete : ParseJournal(text, journal, version);
+  if (*state != JournalState::kComplete) return true;
+  for (const auto* list : {&journal->existed, &journal->absent}) {
+    for (const std::string& name : *list) {
+      if (std::find(names.begin(), names.end(), name) == names.end()) {
+        *state = JournalState::kIncomplete;
+      }
     }
   }
   return true;
 }
 
-// Reads the marker; *complete tells whether it is a whole journal of these
-// outputs (a journal naming any other file is not the run's own).
-bool ReadJournal(Drive& drive, std::span<const char* const> names, Journal* journal, bool* complete,
-                 std::string* reason) {
-  std::unique_ptr<ReadableFile> file;
-  std::string shown;
-  if (!drive.OpenExisting(kReplacingMarkerName, &file, &shown, reason)) return false;
-  std::string text(kJournalCapacity, '\0');
-  std::size_t size = 0;
-  for (;;) {
-    std::size_t got = 0;
-    auto* into = reinterpret_cast<std::uint8_t*>(text.data()) + size;
-    if (!file->Read(into, text.size() - size, &got, reason)) return false;
-    if (got == 0) break;
-    size += got;
-    if (size == text.size()) break;
-  }
-  text.resize(size);
-  *complete = ParseJournal(text, journal);
-  for (const auto* list : {&journal->existed, &journal->absent}) {
-    for (const std::string& name : *list) {
-      if (std::find(names.begin(), names.end(), name) == names.end()) *complete = false;
+// Only a plain file goes back under an output's name: a link, a directory or
+// a FIFO at a set-aside name was not put there by a run. *failure names it.
+bool SetAsideFilesArePlain(Drive& drive, const Journal& journal, std::string* failure) {
+  for (const std::string& name : journal.existed) {
+    std::string aside = SetAsideName(name);
+    EntryKind kind = drive.KindOf(aside);
+    if (kind != EntryKind::kFile && kind != EntryKind::kAbsent) {
+      *failure = "cannot put back the old " + drive.ShownName(name) + ": " +
+                 drive.ShownName(aside) + " is not a plain file";
+      return false;
     }
   }
   return true;
@@ -259,12 +283,19 @@ bool RepairOutputs(Drive& drive, std::span<const char* const> names, std::string
   if (marker != EntryKind::kAbsent) {
     const std::string earlier = " (left by an earlier run that was replacing the outputs)";
     Journal journal;
-    bool complete = false;
-    std::string reason;
-    if (!ReadJournal(drive, names, &journal, &complete, &reason)) {
+    JournalState state = JournalState::kIncomplete;
+    std::string reason, version;
+    if (!ReadJournal(drive, names, &journal, &state, &version, &reason)) {
       *failure = "cannot read " + drive.ShownName(kReplacingMarkerName) + ": " + reason + earlier;
       return false;
     }
+    if (state == JournalState::kUnknownVersion) {
+      *failure = "cannot read " + drive.ShownName(kReplacingMarkerName) +
+                 ": it is a journal of version " + version + ", which this tunewerk does not know" +
+                 earlier;
+      return false;
+    }
+    bool complete = state == JournalState::kComplete;
     // An incomplete journal was never synced: that run had changed nothing.
     // Still, a set-aside file whose output is missing (left by a replacement
     // without a journal) goes back rather than be removed as a leftover.
@@ -273,6 +304,10 @@ bool RepairOutputs(Drive& drive, std::span<const char* const> names, std::string
       for (const char* name : names) {
         if (drive.KindOf(name) == EntryKind::kAbsent) journal.existed.push_back(name);
       }
+    }
+    if (!SetAsideFilesArePlain(drive, journal, failure)) {
+      *failure += earlier;
+      return false;
     }
     if (!RestoreOutputs(drive, journal, {}, failure)) {
       *failure += earlier;

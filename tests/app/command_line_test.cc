@@ -160,6 +160,10 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{
             "version with batch", {"--version", "--batch"}, "--version takes no other options"},
         UsageCase{"help after a directory", {"-C", "d", "--help"}, "--help takes no other options"},
+        UsageCase{"version after a directory",
+                  {"-C", "d", "--version"},
+                  "--version takes no other options"},
+        UsageCase{"list empty before a file", {"--list=", "user.drc"}, "--list needs a file"},
         UsageCase{
             "answer then a file", {"--scrambled", "file.sdx"}, "unexpected argument 'file.sdx'"}),
     NameField());

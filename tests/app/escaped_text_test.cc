@@ -45,6 +45,23 @@ TEST(EscapedTextTest, WholeLinesKeepTheirBackslashes) {
   EXPECT_EQ(EscapeControls("cannot open x\x1b[2J/user.sdx"), "cannot open x\\x1b[2J/user.sdx");
 }
 
+TEST(EscapedTextTest, EachLineForStderrStaysALine) {
+  struct Case {
+    const char* text;
+    const char* shown;
+  } cases[] = {
+      {"", ""},
+      {"tunewerk: one\n", "tunewerk: one\n"},
+      {"tunewerk: warning: a\ntunewerk: warning: b\n",
+       "tunewerk: warning: a\ntunewerk: warning: b\n"},
+      {"tunewerk: cannot use Z:\\tmp\\wd\\CON as drive C: gone\n",
+       "tunewerk: cannot use Z:\\tmp\\wd\\CON as drive C: gone\n"},
+      {"tunewerk: cannot open a\rb\x1b[2J\n", "tunewerk: cannot open a\\x0db\\x1b[2J\n"},
+      {"no line end", "no line end\n"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(EscapeLines(c.text), c.shown) << c.text;
+}
+
 TEST(CommandLineTest, UsageErrorsShowArgumentsEscaped) {
   struct Case {
     std::vector<const char*> argv;

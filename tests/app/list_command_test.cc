@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/program.h"
 #include "app/run.h"
 #include "drc/receiver_file.h"
 #include "sdx/sdx_lines.h"
@@ -184,6 +185,28 @@ INSTANTIATE_TEST_SUITE_P(
                         "tunewerk: old.drc is not a receiver channel file: no section marker at "
                         "offset 27012\n"}),
     NameField());
+
+}  // namespace
+}  // namespace tunewerk
+
+namespace tunewerk {
+namespace {
+
+// --list outside drive C: the line names the file as typed.
+TEST(ListFileAtTest, NamesTheFileAsTyped) {
+  struct Case {
+    std::string path;
+    std::string line;
+  } cases[] = {
+      {"no\\where.drc", "tunewerk: cannot open no\\where.drc: No such file or directory\n"},
+      {".", "tunewerk: cannot open .: Is a directory\n"},
+  };
+  for (const Case& c : cases) {
+    std::string line;
+    EXPECT_EQ(ListFileAt(c.path, nullptr, &line), 1);
+    EXPECT_EQ(line, c.line);
+  }
+}
 
 }  // namespace
 }  // namespace tunewerk

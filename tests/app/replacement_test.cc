@@ -152,6 +152,11 @@ const FaultCase kFaultCases[] = {
      "permitted (the next run removes it)\n"
      "tunewerk: warning: no programme was selected; user.drc holds no channels\n",
      false},
+    {"an output only linked aside is left alone by the undo",
+     [](MemoryDrive& d) {
+       d.immovable = {".tunewerk-audio.txt.old", "tunewerk.txt"};
+     },
+     1, "tunewerk: cannot replace tunewerk.txt: Operation not permitted\n", false},
     {"an output is a symbolic link",
      [](MemoryDrive& d) { d.symbolicLinks["audio.txt"] = "../radio/audio.txt"; }, 1,
      "tunewerk: cannot replace audio.txt: it is a symbolic link to ../radio/audio.txt; tunewerk "
@@ -345,8 +350,10 @@ TEST(ReplacementTableTest, EveryFailingChangeAloneAndInPairs) {
 // leftovers and removes no output; a set-aside file whose output is missing
 // goes back.
 TEST(ReplacementTest, AnIncompleteOrForeignJournalRemovesNoOutput) {
-  for (const char* text : {"", "tunewerk replacing\n", "tunewerk replacing\nabsent user.drc\n",
-                           "tunewerk replacing\nabsent 3ci.drc\nabsent user.drc\nend\n"}) {
+  for (const char* text :
+       {"", "tunewerk replacing\n", "tunewerk replacing\nabsent user.drc\n",
+        "tunewerk replacing\nabsent 3ci.drc\nabsent user.drc\nend\n",
+        "tunewerk replacing\nexisted user.drc\nabse", "tunewerk replacing 2\nabsent audio.txt\n"}) {
     MemoryDrive drive = Prepared(15, true);
     drive.files[kReplacingMarkerName] = text;
     drive.files[SetAsideName("audio.txt")] = "old audio.txt";
@@ -434,6 +441,62 @@ TEST(ReplacementTest, ALeftoverThatCannotBeRemovedIsNamed) {
     EXPECT_EQ(error, c.error);
     EXPECT_EQ(transcript, "");
     EXPECT_EQ(Changeable(drive.files), Changeable(before));
+  }
+}
+
+// A journal the repair cannot trust stops the run before the banner with one
+// line, and nothing changes: a later version, one that is not a plain file,
+// a set-aside name holding something a run never puts there.
+TEST(ReplacementTest, AJournalOrSetAsideFileItCannotTrustStopsTheRun) {
+  const std::string journal = "tunewerk replacing 2\nexisted user.drc\nend\n";
+  const char kEarlier[] = " (left by an earlier run that was replacing the outputs)\n";
+  struct Case {
+    const char* name;
+    void (*arrange)(MemoryDrive&, const std::string&);
+    std::string error;
+  } cases[] = {
+      {"a later version",
+       [](MemoryDrive& d, const std::string&) {
+         d.files[kReplacingMarkerName] = "tunewerk replacing 3\nmoved user.drc\nend\n";
+       },
+       "tunewerk: cannot read .tunewerk-replacing: it is a journal of version 3, which this "
+       "tunewerk does not know"},
+      {"a journal that is a link",
+       [](MemoryDrive& d, const std::string&) {
+         d.symbolicLinks[kReplacingMarkerName] = "../elsewhere";
+       },
+       "tunewerk: cannot read .tunewerk-replacing: Not a regular file"},
+      {"a set-aside link",
+       [](MemoryDrive& d, const std::string& j) {
+         d.files[kReplacingMarkerName] = j;
+         d.symbolicLinks[SetAsideName("user.drc")] = "../outside";
+       },
+       "tunewerk: cannot put back the old user.drc: .tunewerk-user.drc.old is not a plain file"},
+      {"a set-aside directory",
+       [](MemoryDrive& d, const std::string& j) {
+         d.files[kReplacingMarkerName] = j;
+         d.directories.push_back(SetAsideName("user.drc"));
+       },
+       "tunewerk: cannot put back the old user.drc: .tunewerk-user.drc.old is not a plain file"},
+      {"a set-aside FIFO beside a missing output",
+       [](MemoryDrive& d, const std::string&) {
+         d.files.erase("user.drc");
+         d.specialFiles.push_back(SetAsideName("user.drc"));
+       },
+       "tunewerk: cannot put back the old user.drc: .tunewerk-user.drc.old is not a plain file"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    MemoryDrive drive;
+    drive.files = Drive({true, true, true, true});
+    drive.files[kReplacingMarkerName] = "tunewerk replacing\n";  // incomplete: changed nothing
+    c.arrange(drive, journal);
+    Files before = drive.files;
+    std::string error, transcript;
+    EXPECT_EQ(RunOn(drive, &error, &transcript), 1);
+    EXPECT_EQ(error, c.error + kEarlier);
+    EXPECT_EQ(transcript, "");
+    EXPECT_EQ(drive.files, before);
   }
 }
 

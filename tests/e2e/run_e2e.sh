@@ -249,6 +249,19 @@ for args in "-C nowhere" "--directory=user.sdx" "--list other.txt" "--list user.
   if [ "$before" = "$(drive_state)" ]; then pass; else fail "$args" "the drive changed"; fi
 done
 
+# A folder named in a message is shown as typed, a backslash as one, and no
+# byte of it acts on the terminal.
+for dir in 'nowhere\deeper' "$(printf 'no\033[2Jwhere\007')"; do
+  load_example
+  run_with '' -C "$dir"
+  check_status "-C $dir" 1
+  shown=$(printf '%s' "$dir" | sed 's/\x1b/\\x1b/; s/\x07/\\x07/')
+  case $(cat "$scratch/stderr.txt") in
+  "tunewerk: cannot use $shown as drive C: "*) pass ;;
+  *) fail "-C $shown" "stderr: $(cat "$scratch/stderr.txt")" ;;
+  esac
+done
+
 # A missing input: exit 1, one stderr line, outputs as they were.
 missing_run() {
   case_name=$1 missing=$2
@@ -285,6 +298,17 @@ mv "$drive/vaz3er.ini" "$drive/VAZ3ER.INI"
 run_with 'y\nn\n\ny\n'
 check_status upper-case-inputs 0
 check_file example-sorted/user.drc "$drive/user.drc"
+
+# Two spellings of one input where names have case: the byte-wise smallest
+# is read.
+if [ -z "$platform" ]; then
+  load_example
+  mv "$drive/user.sdx" "$drive/USER.SDX"
+  printf 'not a list\r\n' >"$drive/User.Sdx"
+  run_with 'y\nn\n\ny\n'
+  check_status two-spellings 0
+  check_file example-sorted/user.drc "$drive/user.drc"
+fi
 
 # Command line: nothing touched by --help, --version or a wrong argument;
 # a wrong one gets the usage on stderr.
@@ -336,6 +360,28 @@ if [ "$platform" = .windows ]; then
   done
   trap - INT TERM
 fi
+
+# What stands at the lock's name is never followed or waited on: a link to a
+# file outside the folder, a FIFO, a directory end the run with one line, and
+# the file outside stays.
+for kind in link fifo directory; do
+  load_example
+  mkdir -p "$scratch/outside" && printf 'notes\n' >"$scratch/outside/notes.txt"
+  case $kind in
+  link) ln -s ../outside/notes.txt "$drive/.tunewerk-lock" ;;
+  fifo) mkfifo "$drive/.tunewerk-lock" ;;
+  directory) mkdir "$drive/.tunewerk-lock" ;;
+  esac
+  before=$(ls -Al "$drive" | sed 1d)  # nothing here reads the FIFO either
+  run_with 'y\nn\n\ny\n'
+  check_status "lock is a $kind" 1
+  if [ "$(wc -l <"$scratch/stderr.txt")" -eq 1 ] && grep -q '^tunewerk: cannot lock this folder: .*\.tunewerk-lock: it is ' "$scratch/stderr.txt"
+  then pass; else fail "lock is a $kind" "stderr: $(cat "$scratch/stderr.txt")"; fi
+  if [ "$(cat "$scratch/outside/notes.txt")" = notes ] && [ "$before" = "$(ls -Al "$drive" | sed 1d)" ]; then pass; else
+    fail "lock is a $kind" "a file changed"
+  fi
+  rm -rf "$drive/.tunewerk-lock" "$scratch/outside"
+done
 
 # One run per folder: a second run while the first waits for its answers
 # fails at once and changes nothing; the first then finishes as usual and no

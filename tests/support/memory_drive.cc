@@ -207,6 +207,7 @@ bool MemoryDrive::Remove(std::string_view name, std::string* reason) {
     *reason = kIsDirectoryReason;
     return false;
   }
+  if (symbolicLinks.erase(key) > 0) return true;
   if (!files.count(key)) return true;
   if (Listed(unremovable, key)) {
     *reason = "Operation not permitted";
