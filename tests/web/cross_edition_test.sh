@@ -94,6 +94,30 @@ for pair in "native runner" "runner native"; do
   check "$1 holds: then finishes" '[ "$status" -eq 0 ] && [ ! -e "$drive/.tunewerk-lock" ]'
 done
 
+# A lock left by a killed run of one edition is taken over by the other.
+for pair in "native runner" "runner native"; do
+  set -- $pair
+  eval "first=\$$1 second=\$$2"
+  load_example
+  rm -f "$scratch/answers"
+  mkfifo "$scratch/answers"
+  (cd "$drive" && exec "$first" <"$scratch/answers" >/dev/null 2>&1) &
+  holder=$!
+  exec 3>"$scratch/answers"
+  tries=0
+  while [ ! -e "$drive/.tunewerk-lock" ] && [ $tries -lt 100 ]; do
+    sleep 0.1
+    tries=$((tries + 1))
+  done
+  kill -KILL "$holder"
+  wait "$holder"
+  holder=
+  exec 3>&-
+  (cd "$drive" && "$second" --batch) >/dev/null 2>"$scratch/second.err" </dev/null
+  status=$?
+  check "$1 killed, $2 takes over" '[ "$status" -eq 0 ] && [ ! -s "$scratch/second.err" ] && [ ! -e "$drive/.tunewerk-lock" ]'
+done
+
 # 30 rounds of both at once with different answers, the native run started
 # 0 to 2.8 s after the runner's so that it meets each step of the other's
 # run: each ends with its set or the locked line, and the folder holds one
