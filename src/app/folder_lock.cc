@@ -132,7 +132,6 @@ Step JudgeOtherLock(Drive& drive, const ProcessFacts& self, const std::string& o
                     std::string* problem) {
   std::string shown = drive.ShownName(kLockName);
   EntryKind kind = drive.KindOf(kLockName);
-  if (kind == EntryKind::kAbsent) return Step::kAgain;  // its holder just let it go
   std::string text, reason;
   bool cut = false;
   if (kind != EntryKind::kFile ||
@@ -191,6 +190,7 @@ bool FolderLock::Take(Drive& drive, const ProcessFacts& self, std::string* probl
   std::string nonce = NewNonce();
   std::string text = LockText(self, nonce);
   std::string ownName = std::string(kLockName) + "-" + nonce;
+  int unseen = 0;
   for (int round = 0; round < kRounds; ++round) {
     std::string reason;
     // A stop that comes now removes the lock with the temporaries.
@@ -207,9 +207,18 @@ bool FolderLock::Take(Drive& drive, const ProcessFacts& self, std::string* probl
       *problem = "cannot lock this folder: " + reason;
       return false;
     }
+    if (drive.KindOf(kLockName) == EntryKind::kAbsent) {
+      ++unseen;
+      continue;  // its holder just let it go, or the system cannot show it
+    }
     if (JudgeOtherLock(drive, self, ownName, problem) == Step::kStop) return false;
   }
-  *problem = kLockedLine;
+  // A name that refuses the create in every round and never shows is not a
+  // run's lock: a link that leads nowhere, where the system follows links.
+  *problem = unseen == kRounds ? "cannot lock this folder: " + drive.ShownName(kLockName) +
+                                     " stands but cannot be read (a link that leads nowhere?)" +
+                                     ClearAdvice(drive)
+                               : kLockedLine;
   return false;
 }
 

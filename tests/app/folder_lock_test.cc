@@ -102,6 +102,11 @@ const LockCase kLockCases[] = {
      "cannot take over .tunewerk-lock, left by a run that ended: Operation not permitted; if no "
      "run uses the folder, remove .tunewerk-lock",
      "kept"},
+    {"a name that refuses the create but never shows",
+     [](MemoryDrive& d) { d.unseenNames.push_back(kLockName); },
+     "cannot lock this folder: .tunewerk-lock stands but cannot be read (a link that leads "
+     "nowhere?); if no run uses the folder, remove .tunewerk-lock",
+     nullptr},
     {"no rights to create files", [](MemoryDrive& d) { d.lockDenied = true; },
      "cannot lock this folder: Access denied", nullptr},
 };

@@ -409,10 +409,10 @@ if ! strace -o /dev/null -e inject=fsync:delay_exit=1 true 2>/dev/null; then
   skip stop-signals-at-random "strace cannot inject faults here"
   skip failing-calls "strace cannot inject faults here"
 else
-  # Each stop signal at a random moment of a run whose syncs, links and
-  # renames are slowed; the signal's default disposition restored first
+  # Each stop signal at a random moment of a run whose opens, syncs, links
+  # and renames are slowed; the signal's default disposition restored first
   # (a background job of sh starts with SIGINT and SIGQUIT ignored).
-  syscalls=fsync,link,linkat,rename,renameat,renameat2
+  syscalls=fsync,link,linkat,rename,renameat,renameat2,openat
   for sig in QUIT KILL TERM INT USR1 USR2 ALRM XCPU RTMIN+3; do
     for round in 1 2 3 4 5; do
       load_drive
@@ -618,6 +618,22 @@ if [ "$(cat "$scratch/video-link.txt")" != "$(printf 'old video.txt\r\n')" ]; th
   fail other-hard-link "another name of video.txt does not keep the old content"
 else
   pass
+fi
+
+# A folder with a default ACL: a new output has the old one's ACL (none), not
+# the folder's default entries.
+load_drive
+if command -v setfacl >/dev/null && setfacl -d -m u:65534:rwx "$drive" 2>/dev/null; then
+  run_in_drive
+  expect_success default-acl
+  if getfacl -c "$drive/user.drc" 2>/dev/null | grep -q '^user:65534:'; then
+    fail default-acl "user.drc gained the folder's default entries"
+  else
+    pass
+  fi
+  setfacl -k "$drive"
+else
+  skip default-acl "setfacl is missing or the file system has no ACLs"
 fi
 
 # An output that is a symbolic link is refused before anything changes.

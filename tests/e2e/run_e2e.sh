@@ -363,19 +363,22 @@ fi
 
 # What stands at the lock's name is never followed or waited on: a link to a
 # file outside the folder, a FIFO, a directory end the run with one line, and
-# the file outside stays.
+# the file outside stays. (Wine shows a link as the file it points to: not a
+# lock of tunewerk's, and still nothing is removed.)
 for kind in link fifo directory; do
   load_example
   mkdir -p "$scratch/outside" && printf 'notes\n' >"$scratch/outside/notes.txt"
   case $kind in
-  link) ln -s ../outside/notes.txt "$drive/.tunewerk-lock" ;;
+  link) ln -s "$scratch/outside/notes.txt" "$drive/.tunewerk-lock" ;;
   fifo) mkfifo "$drive/.tunewerk-lock" ;;
   directory) mkdir "$drive/.tunewerk-lock" ;;
   esac
   before=$(ls -Al "$drive" | sed 1d)  # nothing here reads the FIFO either
   run_with 'y\nn\n\ny\n'
   check_status "lock is a $kind" 1
-  if [ "$(wc -l <"$scratch/stderr.txt")" -eq 1 ] && grep -q '^tunewerk: cannot lock this folder: .*\.tunewerk-lock: it is ' "$scratch/stderr.txt"
+  line='^tunewerk: cannot lock this folder: .*\.tunewerk-lock: it is '
+  [ -n "$platform" ] && [ $kind = link ] && line="^tunewerk: the folder is locked, but .*\\.tunewerk-lock is not tunewerk's lock; "
+  if [ "$(wc -l <"$scratch/stderr.txt")" -eq 1 ] && grep -q "$line" "$scratch/stderr.txt"
   then pass; else fail "lock is a $kind" "stderr: $(cat "$scratch/stderr.txt")"; fi
   if [ "$(cat "$scratch/outside/notes.txt")" = notes ] && [ "$before" = "$(ls -Al "$drive" | sed 1d)" ]; then pass; else
     fail "lock is a $kind" "a file changed"

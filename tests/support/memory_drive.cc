@@ -229,7 +229,7 @@ bool MemoryDrive::CreateMarker(std::string_view name, std::string_view content,
     *reason = denied ? "Access denied" : "Permission denied";
     return false;
   }
-  if (KindOf(key) != EntryKind::kAbsent) {
+  if (KindOf(key) != EntryKind::kAbsent || Listed(unseenNames, key)) {
     lastCreate_ = CreateFailure::kExists;
     *reason = "File exists";
     return false;

@@ -37,6 +37,9 @@ class MemoryDrive : public Drive {
   bool refusalsForRights = false;
   // The lock file cannot be created for lack of rights.
   bool lockDenied = false;
+  // Names that refuse a create as taken while KindOf finds nothing there: a
+  // link that leads nowhere, where the system follows links (wine).
+  std::vector<std::string> unseenNames;
   // Names (FIFOs, devices) that KindOf reports as kOther; nothing reads them.
   std::vector<std::string> specialFiles;
   // Total bytes all writes may put out before a write fails ("disk full").
