@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/dialogue.h"
 #include "app/run.h"
 #include "sdx/sdx_lines.h"
 #include "support/memory_drive.h"
@@ -395,6 +396,75 @@ TEST(ImportTest, HandsOnEveryRecordAsRead) {
   EXPECT_EQ(import->log.records, expected);
   EXPECT_EQ(import->tables.programmeCount, 1);
 }
+
+// The echo as it was before records were held: every one drawn.
+struct DrawnEcho : RecordSink {
+  explicit DrawnEcho(Console& console) : console(console) {}
+  void Take(std::string_view record) override {
+    console.MoveCursor(1, 12);
+    console.WriteText(record);
+  }
+  Console& console;
+};
+
+// `count` lines of the lengths in turn, each ended by `lineEnd`.
+std::string Lines(int count, const std::vector<std::size_t>& lengths,
+                  const char* lineEnd = "\r\n") {
+  std::string text;
+  for (int i = 0; i < count; ++i) {
+    text += std::string(lengths[i % lengths.size()], static_cast<char>('a' + i % 26)) + lineEnd;
+  }
+  return text;
+}
+
+struct ScrollingListCase {
+  const char* name;
+  int width;
+  int height;
+  std::string list;
+};
+
+class HeldRecordEchoTest : public testing::TestWithParam<ScrollingListCase> {};
+
+TEST_P(HeldRecordEchoTest, ScreenAndTranscriptAsWhenEveryEchoIsDrawn) {
+  const ScrollingListCase& c = GetParam();
+  std::string pictures[2], transcripts[2];
+  for (int drawn = 0; drawn < 2; ++drawn) {
+    auto import = std::make_unique<Import>();
+    MemoryTerminal terminal("", c.width, c.height);
+    Console console(terminal, import->state);
+    RecordEcho heldEcho(console);
+    DrawnEcho drawnEcho(console);
+    import->drive.files[kSdxFileName] = c.list;
+    ImportChannels(import->sdx, drawn ? static_cast<RecordSink&>(drawnEcho) : heldEcho,
+                   import->tables);
+    console.MoveCursor(1, 15);
+    console.WriteLine("...complete.");
+    pictures[drawn] = ScreenPicture(console.screen());
+    console.Finish();
+    transcripts[drawn] = terminal.transcript;
+  }
+  EXPECT_EQ(pictures[0], pictures[1]);
+  EXPECT_EQ(transcripts[0], transcripts[1]);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lists, HeldRecordEchoTest,
+    testing::Values(
+        ScrollingListCase{"ShorterAndCutLines", 80, 25, Lines(50, {126, 40, 200, 100, 127})},
+        ScrollingListCase{
+            "LineFeedsInsideLines", 80, 25,
+            Lines(5, {126}) + "abc\ndef\n\n\n\n\n\n\n\n\n\n\n\n\n\nghi\r\n" + Lines(5, {60})},
+        ScrollingListCase{"LinesLongerThanTheRowsBelow", 40, 14, Lines(20, {126, 30, 58, 59})},
+        ScrollingListCase{"CtrlZInALine", 80, 25,
+                          Lines(10, {126}) +
+                              "abc\x1a"
+                              "def\r\n" +
+                              Lines(3, {126})},
+        ScrollingListCase{"BareLineFeeds", 80, 25, Lines(20, {126, 50, 130}, "\n")},
+        ScrollingListCase{"LongerThanTheReadBuffer", 80, 25,
+                          Lines(3000, {126, 20, 132, 90}) + "x\ny\r\n" + Lines(2000, {126, 40})}),
+    [](const testing::TestParamInfo<ScrollingListCase>& param) { return param.param.name; });
 
 // Rows 12 to 15 of the console after a whole run on a small list.
 TEST(ImportRunTest, ConsoleShowsTheLastRecordAndCompletion) {
