@@ -399,7 +399,7 @@ TEST(ImportTest, HandsOnEveryRecordAsRead) {
 
 // The echo as it was before records were held: every one drawn.
 struct DrawnEcho : RecordSink {
-  explicit DrawnEcho(Console& console) : console(console) {}
+  explicit DrawnEcho(Console& shown) : console(shown) {}
   void Take(std::string_view record) override {
     console.MoveCursor(1, 12);
     console.WriteText(record);
@@ -456,6 +456,8 @@ INSTANTIATE_TEST_SUITE_P(
             "LineFeedsInsideLines", 80, 25,
             Lines(5, {126}) + "abc\ndef\n\n\n\n\n\n\n\n\n\n\n\n\n\nghi\r\n" + Lines(5, {60})},
         ScrollingListCase{"LinesLongerThanTheRowsBelow", 40, 14, Lines(20, {126, 30, 58, 59})},
+        ScrollingListCase{"WrapAtTheLastColumnOfTheLastRow", 63, 14, Lines(20, {124, 126, 125, 3})},
+        ScrollingListCase{"CursorMoveOffTheScreen", 30, 10, Lines(20, {20, 45, 5})},
         ScrollingListCase{"CtrlZInALine", 80, 25,
                           Lines(10, {126}) +
                               "abc\x1a"
