@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -65,73 +64,6 @@ TEST(ConsoleTest, EachQuestionIsDrawnInFullBeforeItsAnswerIsRead) {
     ++question;
   }
   EXPECT_EQ(question, 4);
-}
-
-// A live terminal whose redraw is due at every `pace`-th unforced refresh (0:
-// never, as when output is redirected); keeps each picture it drew.
-class PacedTerminal : public MemoryTerminal {
- public:
-  PacedTerminal(int width, int height, int pace) : MemoryTerminal("", width, height), pace_(pace) {}
-  bool RedrawDue() override { return pace_ > 0 && ++calls_ % pace_ == 0; }
-  void Refresh(const Screen& screen, Redraw) override { pictures.push_back(ScreenPicture(screen)); }
-  std::vector<std::string> pictures;
-
- private:
-  int pace_;
-  int calls_ = 0;
-};
-
-// Echoes the records at column 1, row 12 held where possible and drawn each
-// time, side by side: each picture the live terminal draws, the screen after
-// a later line and the transcript are the same.
-void ExpectHeldEchoesShowAsDrawnOnes(int width, int height, int pace,
-                                     const std::vector<std::string>& records) {
-  FileErrorState heldState, drawnState;
-  PacedTerminal heldTerminal(width, height, pace);
-  MemoryTerminal drawnTerminal("", width, height);
-  Console held(heldTerminal, heldState), drawn(drawnTerminal, drawnState);
-  std::size_t pictures = 0;
-  for (std::size_t i = 0; i < records.size(); ++i) {
-    held.WriteTextAt(1, 12, records[i]);
-    drawn.MoveCursor(1, 12);
-    drawn.WriteText(records[i]);
-    if (heldTerminal.pictures.size() == pictures) continue;
-    pictures = heldTerminal.pictures.size();
-    ASSERT_EQ(heldTerminal.pictures.back(), ScreenPicture(drawn.screen())) << "record " << i;
-  }
-  held.WriteLine("...complete.");
-  drawn.WriteLine("...complete.");
-  EXPECT_EQ(ScreenPicture(held.screen()), ScreenPicture(drawn.screen()));
-  held.Finish();
-  drawn.Finish();
-  EXPECT_EQ(heldTerminal.transcript, drawnTerminal.transcript);
-}
-
-std::string Line(std::size_t cells, char fill, bool carriageReturn = true) {
-  return "\n" + std::string(cells, fill) + (carriageReturn ? "\r" : "");
-}
-
-// Lists of plain lines and of lines with control bytes, of every length up
-// to a record's, on screens from 1 x 1 to wider than a record, redirected or
-// live at several paces.
-TEST(HeldEchoTest, SeededListsShowWhatEchoingEveryRecordShows) {
-  std::mt19937 random(28);
-  const char bytes[] = {'a', 'b', '\n', '\r', '\a', '\b', '\t', '\0', '\x1a', '\xe4'};
-  for (int list = 0; list < 300; ++list) {
-    int width = 1 + static_cast<int>(random() % 140), height = 1 + static_cast<int>(random() % 30);
-    std::vector<std::string> records;
-    for (int r = 0; r < 40; ++r) {
-      std::size_t cells = random() % 129;
-      bool plain = random() % 4 != 0;
-      std::string record = Line(cells, static_cast<char>('A' + r % 26), random() % 3 != 0);
-      for (std::size_t i = 0; !plain && i < record.size(); ++i) {
-        if (random() % 8 == 0) record[i] = bytes[random() % sizeof bytes];
-      }
-      records.push_back(r == 0 ? "SDX channel list\r" : record.substr(0, 128));
-    }
-    SCOPED_TRACE("list " + std::to_string(list));
-    ExpectHeldEchoesShowAsDrawnOnes(width, height, static_cast<int>(random() % 4), records);
-  }
 }
 
 std::string SmallSettings() {

@@ -14,18 +14,6 @@
 
 namespace tunewerk {
 
-// Every cell with its attribute, then the cursor and the current attribute:
-// two screens compared whole.
-inline std::string ScreenPicture(const Screen& screen) {
-  std::string picture;
-  for (int row = 1; row <= screen.height(); ++row) {
-    picture.append(reinterpret_cast<const char*>(screen.RowCharacters(row)), screen.width());
-    picture.append(reinterpret_cast<const char*>(screen.RowAttributes(row)), screen.width());
-  }
-  return picture + std::to_string(screen.cursorColumn()) + "," +
-         std::to_string(screen.cursorRow()) + "," + std::to_string(screen.attribute());
-}
-
 // A terminal in memory: answers from a string, the transcript kept at Finish.
 // The flags stand for a terminal at the keyboard, for the keys of a Windows
 // console (each input byte one key press; Enter is CR), for failing streams,
