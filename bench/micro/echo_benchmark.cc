@@ -46,7 +46,8 @@ void BM_ScreenPutRecordWithTabs(benchmark::State& state) {
 }
 BENCHMARK(BM_ScreenPutRecordWithTabs);
 
-// What the import does per record: cursor to row 12, the text, the refresh.
+// What the import does per record: cursor to row 12, the text drawn, the
+// refresh; the screen is looked at after each record.
 void BM_EchoRecord(benchmark::State& state) {
   FileErrorState errors;
   MemoryTerminal terminal("");
@@ -60,6 +61,24 @@ void BM_EchoRecord(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * record.size()));
 }
 BENCHMARK(BM_EchoRecord);
+
+// The echo of a long list with output redirected: each record covers the one
+// before it, so it is held, not drawn; a cut record and a whole one in turn.
+void BM_EchoHeldRecord(benchmark::State& state) {
+  FileErrorState errors;
+  MemoryTerminal terminal("");
+  Console console(terminal, errors);
+  RecordEcho echo(console);
+  const std::string records[] = {ListRecord('y'), "\n" + std::string(127, 'z')};
+  std::size_t next = 0;
+  for (auto _ : state) {
+    echo.Take(records[next]);
+    next ^= 1;
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * 128));
+}
+BENCHMARK(BM_EchoHeldRecord);
 
 }  // namespace
 }  // namespace tunewerk

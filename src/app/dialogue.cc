@@ -48,8 +48,7 @@ void AskQuestions(Console& console, RunOptions& options, const GivenAnswers* giv
 }
 
 void RecordEcho::Take(std::string_view record) {
-  console_.MoveCursor(kEchoColumn, kEchoRow);
-  console_.WriteText(record);
+  console_.WriteTextAt(kEchoColumn, kEchoRow, record);
 }
 
 }  // namespace tunewerk

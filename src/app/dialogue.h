@@ -26,7 +26,8 @@ struct GivenAnswers {
 void AskQuestions(Console& console, RunOptions& options, const GivenAnswers* given = nullptr);
 
 // Shows each record of the list as read from column 1, row 12; its LF and CR
-// move the cursor, so later records show on row 13.
+// move the cursor, so later records show on row 13. Where nobody can look
+// before the next record covers one, it is not drawn (Console::WriteTextAt).
 class RecordEcho final : public RecordSink {
  public:
   explicit RecordEcho(Console& console) : console_(console) {}

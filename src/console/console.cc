@@ -1,8 +1,30 @@
 #include "console/console.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "model/text_bytes.h"
 
 namespace tunewerk {
+
+namespace {
+
+constexpr std::size_t kPiece = 16;
+
+// The cells of a held line, 16 bytes at a time, the last piece overlapping
+// the one before: for a record's 127 bytes cheaper than a call of memcpy or a
+// string instruction.
+void CopyCells(std::uint8_t* to, const char* from, std::size_t count) {
+  if (count < kPiece) {
+    std::memcpy(to, from, count);
+    return;
+  }
+  for (std::size_t at = 0; at + kPiece <= count; at += kPiece)
+    std::memcpy(to + at, from + at, kPiece);
+  std::memcpy(to + count - kPiece, from + count - kPiece, kPiece);
+}
+
+}  // namespace
 
 Console::Console(Terminal& terminal, FileErrorState& state)
     : terminal_(terminal),
@@ -10,36 +32,85 @@ Console::Console(Terminal& terminal, FileErrorState& state)
       screen_(terminal.Width(), terminal.Height(), terminal.StartAttribute()) {}
 
 void Console::ClearScreen() {
+  PutHeldLines();
   screen_.Clear();
   Refresh(Redraw::kWhenDue);
 }
 
 void Console::SetForeground(std::uint8_t colour) {
+  PutHeldLines();
   screen_.SetForeground(colour);
 }
 
 void Console::SetBackground(std::uint8_t colour) {
+  PutHeldLines();
   screen_.SetBackground(colour);
 }
 
 void Console::MoveCursor(int column, int row) {
+  PutHeldLines();
   screen_.MoveCursor(column, row);
 }
 
 void Console::WriteText(std::string_view text) {
+  PutHeldLines();
   if (state_.failed()) return;
   screen_.Put(text);
   Refresh(Redraw::kWhenDue);
 }
 
 void Console::WriteLine(std::string_view text) {
+  PutHeldLines();
   if (state_.failed()) return;
   screen_.Put(text);
   screen_.Put(kLineEnd);
   Refresh(Redraw::kWhenDue);
 }
 
+void Console::WriteTextAt(int column, int row, std::string_view text) {
+  int cells = state_.failed() ? -1 : screen_.PlainLineCells(column, row, text);
+  bool samePlace = !held_.held || (held_.column == column && held_.row == row);
+  if (cells < 0 || static_cast<std::size_t>(cells) > kHeldCells || !samePlace) {
+    MoveCursor(column, row);
+    WriteText(text);
+    return;
+  }
+  Hold(column, row, text, static_cast<std::size_t>(cells));
+  if (terminal_.RedrawDue()) {
+    PutHeldLinesNow();
+    Refresh(Redraw::kWhenDue);
+  }
+}
+
+void Console::Hold(int column, int row, std::string_view text, std::size_t cells) {
+  if (!held_.held) {
+    held_.held = true;
+    held_.column = column;
+    held_.row = row;
+    held_.cells = 0;
+    held_.bytes[0] = kLineFeed;
+  }
+  CopyCells(held_.bytes + 1, text.data() + 1, cells);
+  held_.cells = std::max(held_.cells, cells);
+  held_.lastCells = cells;
+  held_.lastReturn = text.size() > cells + 1;
+}
+
+// The cells first, as the longest line left them, then the last line again,
+// so that the cursor ends where it put it.
+void Console::PutHeldLinesNow() {
+  held_.held = false;
+  auto lines = [this](std::size_t size) {
+    screen_.MoveCursor(held_.column, held_.row);
+    screen_.Put(std::string_view(reinterpret_cast<const char*>(held_.bytes), size));
+  };
+  if (held_.cells > held_.lastCells) lines(1 + held_.cells);
+  held_.bytes[1 + held_.lastCells] = kCarriageReturn;
+  lines(1 + held_.lastCells + (held_.lastReturn ? 1 : 0));
+}
+
 std::string Console::ReadLine(std::size_t limit) {
+  PutHeldLines();
   if (state_.failed()) return "";
   Refresh(Redraw::kNow);
   std::string answer;
@@ -66,6 +137,7 @@ std::string Console::ReadLine(std::size_t limit) {
 }
 
 std::string Console::ShowAnswer(std::string_view answer, std::size_t limit) {
+  PutHeldLines();
   std::string shown;
   for (char byte : answer) Echo(static_cast<std::uint8_t>(byte), &shown, limit);
   screen_.NextLine();
@@ -80,6 +152,7 @@ void Console::Echo(std::uint8_t byte, std::string* answer, std::size_t limit) {
 }
 
 void Console::Finish() {
+  PutHeldLines();
   terminal_.Finish(screen_);
   TakeTerminalFailure();
 }

@@ -24,6 +24,13 @@ class Console {
   void MoveCursor(int column, int row);
   void WriteText(std::string_view text);
   void WriteLine(std::string_view text);
+  // MoveCursor(column, row), then WriteText(text); a plain line (see
+  // Screen::PlainLineCells) of at most kHeldCells cells is held instead and
+  // put into the screen only where it can be seen: before a redraw that is
+  // due, before any other operation and before the screen is looked at. A
+  // held line that the next one at the same place covers is never drawn, so
+  // an echo costs little more than the copy of its bytes.
+  void WriteTextAt(int column, int row, std::string_view text);
   // Reads a typed line up to LF (a CR directly before it dropped; the end of
   // input ends it), echoes it at the cursor, moves to column 1 of the next
   // row and returns its first `limit` bytes. Empty while the error state is
@@ -36,7 +43,11 @@ class Console {
   // The last picture; restores the terminal.
   void Finish();
 
-  const Screen& screen() const { return screen_; }
+  // With any held line put in.
+  const Screen& screen() {
+    PutHeldLines();
+    return screen_;
+  }
   // True when the run stopped because of standard input or output (or the
   // user's Ctrl-D) rather than a file.
   bool streamStopped() const { return streamStopped_; }
@@ -46,9 +57,31 @@ class Console {
   void Refresh(Redraw when);
   void TakeTerminalFailure();
 
+  static constexpr std::size_t kHeldCells = 128;
+
+  // Plain lines written at one place and not yet put into the screen: the
+  // cells as they left them (a shorter line over a longer one leaves the
+  // longer one's end), and the cells and line end of the last of them.
+  struct HeldLines {
+    bool held = false;
+    int column = 0;
+    int row = 0;
+    std::size_t cells = 0;
+    std::size_t lastCells = 0;
+    bool lastReturn = false;
+    std::uint8_t bytes[1 + kHeldCells + 1];  // LF, the cells, room for a CR
+  };
+
+  void Hold(int column, int row, std::string_view text, std::size_t cells);
+  void PutHeldLines() {
+    if (held_.held) PutHeldLinesNow();
+  }
+  void PutHeldLinesNow();
+
   Terminal& terminal_;
   FileErrorState& state_;
   Screen screen_;
+  HeldLines held_;
   bool streamStopped_ = false;
 };
 

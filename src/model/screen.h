@@ -51,6 +51,13 @@ class Screen {
   // Column 1 of the next row, scrolling below the last row.
   void NextLine();
 
+  // For MoveCursor(column, row) followed by Put(text): how many cells the text
+  // fills when it is a plain line there: an LF, then bytes from 14 up (each
+  // fills a cell), at most a CR at the end, and no scroll on the way. Such a line is
+  // hidden entirely by a later one at the same place with as many cells or
+  // more. -1 for other text, and where the position is off the screen.
+  int PlainLineCells(int column, int row, std::string_view text) const;
+
  private:
   std::size_t RowOffset(int row) const;
   // A list record's echo in one go; false, with nothing done, for other text.

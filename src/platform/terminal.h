@@ -49,6 +49,10 @@ class Terminal {
 
   // Shows the screen. Unless Redraw::kNow, a backend may skip it to keep pace.
   virtual void Refresh(const Screen& screen, Redraw when) = 0;
+  // Whether Refresh(screen, Redraw::kWhenDue) would draw now, once a change
+  // still to be put into the screen is there. Counts as one unforced refresh
+  // for the pace. Never true for a backend that shows only the last picture.
+  virtual bool RedrawDue() { return false; }
 
   // Called once at exit: the last picture, then the terminal as it was.
   virtual void Finish(const Screen& screen) = 0;
@@ -83,25 +87,33 @@ class Terminal {
 class RedrawPacer {
  public:
   bool Due(const Screen& screen, Redraw when) {
-    bool force = when == Redraw::kNow;
-    if (!force && screen.changes() == drawnChanges_) return false;
-    if (!force && callsBeforeClock_ > 0) {
-      --callsBeforeClock_;
+    if (when != Redraw::kNow && (screen.changes() == drawnChanges_ || !ClockSaysDue())) {
       return false;
     }
-    auto now = std::chrono::steady_clock::now();
-    if (!force && now - lastDraw_ < std::chrono::milliseconds(40)) {
-      callsBeforeClock_ = kCallsWithoutClock;
-      return false;
-    }
-    lastDraw_ = now;
+    lastDraw_ = std::chrono::steady_clock::now();
     drawnChanges_ = screen.changes();
     callsBeforeClock_ = 0;
     return true;
   }
 
+  // Whether an unforced call of Due would draw now if the screen had changed:
+  // a backend's answer before the change is put into it.
+  bool DueAfterChange() { return ClockSaysDue(); }
+
  private:
   static constexpr int kCallsWithoutClock = 64;
+
+  bool ClockSaysDue() {
+    if (callsBeforeClock_ > 0) {
+      --callsBeforeClock_;
+      return false;
+    }
+    if (std::chrono::steady_clock::now() - lastDraw_ < std::chrono::milliseconds(40)) {
+      callsBeforeClock_ = kCallsWithoutClock;
+      return false;
+    }
+    return true;
+  }
 
   std::uint64_t drawnChanges_ = ~std::uint64_t{0};
   std::chrono::steady_clock::time_point lastDraw_{};

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "app/dialogue.h"
 #include "app/run.h"
 #include "sdx/sdx_lines.h"
 #include "support/memory_drive.h"
@@ -395,6 +397,113 @@ TEST(ImportTest, HandsOnEveryRecordAsRead) {
   EXPECT_EQ(import->log.records, expected);
   EXPECT_EQ(import->tables.programmeCount, 1);
 }
+
+// The echo as it was before records were held: every one drawn.
+struct DrawnEcho : RecordSink {
+  explicit DrawnEcho(Console& shown) : console(shown) {}
+  void Take(std::string_view record) override {
+    console.MoveCursor(1, 12);
+    console.WriteText(record);
+  }
+  Console& console;
+};
+
+// Redirected, or live with a redraw due at every record: then it keeps what
+// each redraw showed, the cursor too.
+class PictureTerminal : public MemoryTerminal {
+ public:
+  PictureTerminal(int width, int height, bool live)
+      : MemoryTerminal("", width, height), live_(live) {}
+  bool RedrawDue() override { return live_; }
+  void Refresh(const Screen& screen, Redraw) override {
+    if (!live_) return;
+    pictures.push_back(RenderTranscript(screen) + std::to_string(screen.cursorColumn()) + "," +
+                       std::to_string(screen.cursorRow()));
+  }
+  std::vector<std::string> pictures;
+
+ private:
+  bool live_;
+};
+
+// `count` lines of the lengths in turn, each ended by `lineEnd`.
+std::string Lines(int count, const std::vector<std::size_t>& lengths,
+                  const char* lineEnd = "\r\n") {
+  std::string text;
+  for (int i = 0; i < count; ++i) {
+    text += std::string(lengths[i % lengths.size()], static_cast<char>('a' + i % 26)) + lineEnd;
+  }
+  return text;
+}
+
+// Lines up to 140 columns, some with an LF, BS, BEL, tab or byte 0 in them.
+std::string SeededLines(int count) {
+  std::mt19937 random(28);
+  const char controls[] = {'\n', '\b', '\a', '\t', '\0'};
+  std::string text;
+  for (int i = 0; i < count; ++i) {
+    std::string line(random() % 141, static_cast<char>('a' + i % 26));
+    if (!line.empty() && random() % 3 == 0) line[random() % line.size()] = controls[random() % 5];
+    text += line + "\r\n";
+  }
+  return text;
+}
+
+struct ScrollingListCase {
+  const char* name;
+  int width;
+  int height;
+  std::string list;
+};
+
+class HeldRecordEchoTest : public testing::TestWithParam<ScrollingListCase> {};
+
+TEST_P(HeldRecordEchoTest, ScreenAndTranscriptAsWhenEveryEchoIsDrawn) {
+  const ScrollingListCase& c = GetParam();
+  for (bool live : {false, true}) {
+    std::vector<std::string> shown[2];
+    for (int drawn = 0; drawn < 2; ++drawn) {
+      auto import = std::make_unique<Import>();
+      PictureTerminal terminal(c.width, c.height, live);
+      Console console(terminal, import->state);
+      RecordEcho heldEcho(console);
+      DrawnEcho drawnEcho(console);
+      import->drive.files[kSdxFileName] = c.list;
+      ImportChannels(import->sdx, drawn ? static_cast<RecordSink&>(drawnEcho) : heldEcho,
+                     import->tables);
+      console.MoveCursor(1, 15);
+      console.WriteLine("...complete.");
+      console.Finish();
+      shown[drawn] = terminal.pictures;
+      shown[drawn].push_back(terminal.transcript);
+    }
+    EXPECT_TRUE(shown[0] == shown[1]) << (live ? "live" : "redirected");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lists, HeldRecordEchoTest,
+    testing::Values(
+        ScrollingListCase{"ShorterAndCutLines", 80, 25, Lines(50, {126, 40, 200, 100, 127})},
+        ScrollingListCase{
+            "LineFeedsInsideLines", 80, 25,
+            Lines(5, {126}) + "abc\ndef\n\n\n\n\n\n\n\n\n\n\n\n\n\nghi\r\n" + Lines(5, {60})},
+        ScrollingListCase{"LinesLongerThanTheRowsBelow", 40, 14, Lines(20, {126, 30, 58, 59})},
+        ScrollingListCase{"WrapAtTheLastColumnOfTheLastRow", 63, 14, Lines(20, {124, 126, 125, 3})},
+        ScrollingListCase{"CursorMoveOffTheScreen", 30, 10, Lines(20, {20, 45, 5})},
+        ScrollingListCase{"CtrlZInALine", 80, 25,
+                          Lines(10, {126}) +
+                              "abc\x1a"
+                              "def\r\n" +
+                              Lines(3, {126})},
+        ScrollingListCase{"ShortLinesWithControlBytes", 80, 25,
+                          Lines(3, {126}) + "ab\bd\r\nxyz\r\n"},
+        ScrollingListCase{"BareLineFeeds", 80, 25, Lines(20, {126, 50, 130}, "\n")},
+        ScrollingListCase{"SeededControlBytes", 80, 25, SeededLines(400)},
+        ScrollingListCase{"SeededControlBytesOnASmallScreen", 33, 15, SeededLines(400)},
+        ScrollingListCase{"LongerThanTheReadBuffer", 80, 25,
+                          Lines(3000, {126, 20, 132, 90}) + "x\ny\r\n" + Lines(2000, {126, 40})}),
+    [](const testing::TestParamInfo<ScrollingListCase>& param) { return param.param.name; });
 
 // Rows 12 to 15 of the console after a whole run on a small list.
 TEST(ImportRunTest, ConsoleShowsTheLastRecordAndCompletion) {

@@ -192,6 +192,9 @@ class LiveTerminal : public Terminal {
     if (pacer_.Due(screen, signalled ? Redraw::kNow : when)) Draw(screen);
   }
 
+  // A resize or a continue is drawn at the next refresh, whatever the pace.
+  bool RedrawDue() override { return gResized != 0 || gContinued != 0 || pacer_.DueAfterChange(); }
+
   // What the shell or the program writes next (a failure or a warning line,
   // the prompt) goes right below the last row the run used, wherever the run
   // left its cursor (a cancelled question leaves it after the prompt).

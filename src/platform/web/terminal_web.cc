@@ -33,6 +33,7 @@ class WebTerminal : public Terminal {
   void Refresh(const Screen& screen, Redraw when) override {
     if (pacer_.Due(screen, when)) Draw(screen);
   }
+  bool RedrawDue() override { return pacer_.DueAfterChange(); }
 
   void Finish(const Screen& screen) override {
     Draw(screen);

@@ -49,6 +49,7 @@ class ConsoleTerminal : public Terminal {
   void Refresh(const Screen& screen, Redraw when) override {
     if (pacer_.Due(screen, when)) Draw(screen);
   }
+  bool RedrawDue() override { return pacer_.DueAfterChange(); }
 
   // The console keeps the colours it had: cells carry their own attributes
   // and later output of the shell uses the one set here. What is written next
