@@ -58,8 +58,8 @@ int Run(const CommandLine& line) {
   int status;
   try {
     terminal = MakeSystemTerminal();
-    status =
-        RunTunewerk(*drive, *terminal, &errorLine, line.answersGiven ? &line.answers : nullptr);
+    status = RunTunewerk(*drive, *terminal, &errorLine, line.answersGiven ? &line.answers : nullptr,
+                         SystemProgramFolder());
   } catch (const std::bad_alloc&) {
     // Before the run began: the terminal is restored before the line and
     // the drive is untouched.

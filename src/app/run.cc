@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <new>
+#include <utility>
 
 #include "app/dialogue.h"
 #include "app/replacement.h"
@@ -11,6 +12,7 @@
 #include "io/files.h"
 #include "model/channel_tables.h"
 #include "order/order_programmes.h"
+#include "platform/system.h"
 #include "report/listing.h"
 #include "report/station_lists.h"
 #include "sdx/import.h"
@@ -36,6 +38,12 @@ constexpr char kOtherFolderAdvice[] =
 
 std::string FolderAdvice(const Drive& drive) {
   return drive.CreateDeniedForRights() ? kOtherFolderAdvice : "";
+}
+
+bool SystemFileExists(const std::string& path) {
+  std::unique_ptr<ReadableFile> file;
+  std::string reason;
+  return OpenFileForReading(path, &file, &reason);
 }
 
 // Everything a run holds, allocated once at its start.
@@ -122,6 +130,25 @@ void ReplaceOrDiscardOutputs(RunState& run, Drive& drive, std::string* warnings)
   if (!ReplaceOutputs(drive, kOutputNames, &failure, warnings)) run.state.Enter(failure);
 }
 
+// Users who unpack the program put the inputs beside it rather than in c:\.
+std::string BesideProgramAdvice(RunState& run, Drive& drive,
+                                const ProgramFolderCheck& programFolder) {
+  if (programFolder.folder.empty() || programFolder.holds == nullptr) return "";
+  const std::pair<const InputFile*, const char*> inputs[] = {
+      {&run.settings, kSettingsFileName},
+      {&run.sdx, kSdxFileName},
+      {&run.oldReceiver, kOldReceiverFileName}};
+  for (const auto& [file, name] : inputs) {
+    if (file->openFailed() && drive.KindOf(name) == EntryKind::kAbsent &&
+        programFolder.holds(programFolder.folder + name)) {
+      return std::string("; ") + name + " lies beside the program in " + programFolder.folder +
+             ": to use that folder, double-click \"" + kLauncherName +
+             "\" there or name it with -C";
+    }
+  }
+  return "";
+}
+
 std::string Warnings(const ChannelTables& tables, bool listCut, const std::string& listName) {
   std::string warnings;
   if (listCut) {
@@ -137,8 +164,8 @@ std::string Warnings(const ChannelTables& tables, bool listCut, const std::strin
 }
 
 // The run once the folder is locked and put right.
-int RunLocked(Drive& drive, Terminal& terminal, std::string* stderrText,
-              const GivenAnswers* given) {
+int RunLocked(Drive& drive, Terminal& terminal, std::string* stderrText, const GivenAnswers* given,
+              const ProgramFolderCheck& programFolder) {
   auto run = std::make_unique<RunState>(drive, terminal);
   Console& console = run->console;
   ChannelTables& tables = run->tables;
@@ -173,7 +200,8 @@ int RunLocked(Drive& drive, Terminal& terminal, std::string* stderrText,
   console.Finish();
 
   if (run->state.failed()) {
-    *stderrText = "tunewerk: " + run->state.message() + FolderAdvice(drive);
+    *stderrText = "tunewerk: " + run->state.message() + FolderAdvice(drive) +
+                  BesideProgramAdvice(*run, drive, programFolder);
     // Standard output may fail after the files were put in place.
     if (console.streamStopped()) {
       *stderrText += replaced ? "; the four files were generated" : "; no file was changed";
@@ -188,6 +216,11 @@ int RunLocked(Drive& drive, Terminal& terminal, std::string* stderrText,
 }  // namespace
 
 const char kClosePrompt[] = "Press Enter to close this window.";
+const char kLauncherName[] = "Tunewerk here.cmd";
+
+ProgramFolderCheck SystemProgramFolder() {
+  return {ProgramFolder(), &SystemFileExists};
+}
 
 bool WindowClosesWithProcess(const ConsoleWindow& window) {
   return window.processes == 1 && window.inputIsConsole && window.outputIsConsole;
@@ -198,14 +231,14 @@ void WaitForEnterBeforeClosing(Terminal& terminal, int status) {
 }
 
 int RunTunewerk(Drive& drive, Terminal& terminal, std::string* stderrText,
-                const GivenAnswers* given) {
+                const GivenAnswers* given, const ProgramFolderCheck& programFolder) {
   std::string problem;
   if (!drive.LockFolder(&problem) || !RepairOutputs(drive, kOutputNames, &problem)) {
     *stderrText = "tunewerk: " + problem + FolderAdvice(drive) + "\n";
     return 1;
   }
   try {
-    return RunLocked(drive, terminal, stderrText, given);
+    return RunLocked(drive, terminal, stderrText, given, programFolder);
   } catch (const std::bad_alloc&) {
     // Under the lock, what the run had begun is put right as the next run would.
     RepairOutputs(drive, kOutputNames, &problem);

@@ -9,14 +9,30 @@
 
 namespace tunewerk {
 
+// The program's own folder, where a user may put the inputs instead of drive
+// C: its path ending in a separator (empty: none) and whether a file lies
+// there.
+struct ProgramFolderCheck {
+  std::string folder;
+  bool (*holds)(const std::string& path) = nullptr;
+};
+
+// The program's folder on this system (none on POSIX and the web).
+ProgramFolderCheck SystemProgramFolder();
+
+// The file that runs the program on its own folder by a double-click.
+extern const char kLauncherName[];
+
 // One run from the banner to "files generated successfully", against the
 // given drive and terminal. Returns 0, or 1 when the run failed. *stderrText
 // gets what belongs on stderr, each line ending in LF: after a failure its
 // one line, after a success a warning line for each thing the user should
 // know (the list was cut at the receiver's limit; no programme was selected).
-// With `given`, the questions are answered from it and nothing is read.
+// With `given`, the questions are answered from it and nothing is read. An
+// input missing from the drive that lies in `programFolder` gets the way to
+// use that folder on its line.
 int RunTunewerk(Drive& drive, Terminal& terminal, std::string* stderrText,
-                const GivenAnswers* given = nullptr);
+                const GivenAnswers* given = nullptr, const ProgramFolderCheck& programFolder = {});
 
 // The last line of a program whose console window closes when it ends.
 extern const char kClosePrompt[];
