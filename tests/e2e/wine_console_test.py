@@ -287,6 +287,13 @@ def launched_run(name, launcher, answers=(b"y", b"n", b"", b"y")):
 
 def test_unpacked_zip():
     scratch = tempfile.mkdtemp()
+    try:
+        unpacked_zip_runs(scratch)
+    finally:
+        shutil.rmtree(scratch)
+
+
+def unpacked_zip_runs(scratch):
     folder, problem = unpacked_zip(scratch)
     check("unpacked .zip", folder is not None, problem)
     if folder is None:
@@ -324,7 +331,6 @@ def test_unpacked_zip():
                            stdout=subprocess.PIPE, stderr=subprocess.PIPE, stdin=subprocess.DEVNULL)
     check(name, shown.returncode == 0 and shown.stdout.startswith(b"Usage: tunewerk") and
           not shown.stderr, f"status {shown.returncode}, {shown.stderr[-200:]!r}")
-    shutil.rmtree(scratch)
 
 
 def main():
