@@ -43,6 +43,8 @@ TIMEOUT = 60
 os.environ.setdefault("WINEPREFIX", os.path.join(os.getcwd(), "wineprefix"))
 os.environ.update(WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
 WINE = shutil.which("wine64") or shutil.which("wine")
+WINESERVER = (shutil.which("wineserver64") or shutil.which("wineserver") or
+              "/usr/lib/wine/wineserver64")
 DRIVE = os.path.join(os.environ["WINEPREFIX"], "drive_c")
 
 
@@ -333,10 +335,22 @@ def unpacked_zip_runs(scratch):
           not shown.stderr, f"status {shown.returncode}, {shown.stderr[-200:]!r}")
 
 
-def main():
+# As in run_e2e.sh: wine's own services start here, their words kept apart,
+# and the server stays up for the whole suite, so that no session starts
+# them; one of them now and then faults while starting on a busy machine,
+# and its words would reach that session's terminal.
+def boot_prefix():
     if not os.path.isdir(DRIVE):
         subprocess.run([WINE, "cmd", "/c", "exit"], stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL)
+    for flag in ("-k", "-w", "-p"):
+        subprocess.run([WINESERVER, flag], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    subprocess.run([WINE, "cmd", "/c", "exit"], stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL)
+
+
+def main():
+    boot_prefix()
     test_close_prompt_waits_for_enter()
     test_redirected_streams_never_wait()
     test_ctrl_z_and_enter_cancels()
@@ -347,6 +361,7 @@ def main():
     for name in os.listdir(DRIVE):
         if name.startswith(".tunewerk-"):
             os.remove(os.path.join(DRIVE, name))
+    subprocess.run([WINESERVER, "-k"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     print(f"wine console: {shared.passes} passed, {shared.failures} failed")
     return 0 if shared.failures == 0 else 1
 
