@@ -186,10 +186,6 @@ INSTANTIATE_TEST_SUITE_P(
     Windows, WindowsCommandLineTest,
     testing::Values(
         WindowsCase{"question mark asks for help", {"/?"}, CommandAction::kHelp, ""},
-        WindowsCase{"question mark with a folder",
-                    {"-C", "d", "/?"},
-                    CommandAction::kUsageError,
-                    "--help takes no other options"},
         WindowsCase{"folder with blanks", {"-C", "C:\\My Receiver"}, CommandAction::kRun, ""},
         // -C "C:\My Receiver\" --batch as typed.
         WindowsCase{"backslash before the closing quote",

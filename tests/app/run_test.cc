@@ -207,9 +207,6 @@ const BesideProgramCase kBesideProgramCases[] = {
      "tunewerk: cannot open 3ci.drc: No such file or directory; 3ci.drc lies beside the program "
      "in D:\\Tune werk\\: to use that folder, double-click \"Tunewerk here.cmd\" there or "
      "name it with -C\n"},
-    {"settings in neither folder", [](MemoryDrive& d) { d.files.erase("vaz3er.ini"); },
-     [](const std::string&) { return false; },
-     "tunewerk: cannot open vaz3er.ini: No such file or directory\n"},
     {"list a directory, not missing", [](MemoryDrive& d) { d.directories.push_back("user.sdx"); },
      [](const std::string&) { return true; }, "tunewerk: cannot open user.sdx: Is a directory\n"},
 };
