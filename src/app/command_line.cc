@@ -40,7 +40,7 @@ const char kUsage[] =
     "  --feeds        answer y: include feeds and test cards   (implies --batch)\n"
     "  --list FILE    print the transponders, programmes and totals of a\n"
     "                 receiver channel file, lines ended by LF; writes nothing\n"
-    "  -h, --help     show this text\n"
+    "  -h, --help     show this text (on Windows also /?)\n"
     "  --version      show the version\n"
     "\n"
     "Exit status: 0 when the files were generated (or listed), 1 when a file\n"
@@ -57,20 +57,37 @@ std::string Quoted(std::string_view argument) {
   return quoted;
 }
 
+// `C:\My Receiver\"` typed on the Windows command line arrives as
+// `C:\My Receiver"` and the rest of the line: a backslash before a quote
+// makes it a quote of the name.
+std::string QuoteInFolderProblem(std::string_view folder) {
+  std::string_view meant = folder.substr(0, folder.find('"'));
+  while (meant.size() > 1 && meant.back() == '\\') meant.remove_suffix(1);
+  return "-C '" + EscapeControls(folder) +
+         "' holds a quote: a backslash just before a closing quote keeps the quote and joins "
+         "the rest of the line to the folder; write the folder without its last backslash: "
+         "-C \"" +
+         EscapeControls(meant) + "\"";
+}
+
 class Parser {
  public:
-  Parser(int argc, const char* const* argv) : argc_(argc), argv_(argv) {}
+  Parser(int argc, const char* const* argv, bool windows)
+      : argc_(argc), argv_(argv), windows_(windows) {}
 
   CommandLine Parse() {
     bool help = false, version = false, list = false;
     for (next_ = 1; next_ < argc_ && line_.problem.empty();) {
       std::string_view argument = argv_[next_++];
-      if (argument == "-h" || argument == "--help") {
+      if (argument == "-h" || argument == "--help" || (windows_ && argument == "/?")) {
         help = true;
       } else if (argument == "--version") {
         version = true;
       } else if (TakeValue(argument, "-C", "--directory", &line_.directory)) {
         if (line_.hasDirectory) Problem("-C given twice");
+        if (windows_ && line_.directory.find('"') != std::string::npos) {
+          Problem(QuoteInFolderProblem(line_.directory));
+        }
         line_.hasDirectory = true;
       } else if (TakeValue(argument, "", "--list", &line_.listFile)) {
         if (list) Problem("--list given twice");
@@ -158,14 +175,15 @@ class Parser {
 
   int argc_;
   const char* const* argv_;
+  bool windows_;
   int next_ = 1;
   CommandLine line_;
 };
 
 }  // namespace
 
-CommandLine ParseCommandLine(int argc, const char* const* argv) {
-  return Parser(argc, argv).Parse();
+CommandLine ParseCommandLine(int argc, const char* const* argv, bool windows) {
+  return Parser(argc, argv, windows).Parse();
 }
 
 }  // namespace tunewerk

@@ -26,7 +26,15 @@ struct CommandLine {
   std::string problem;
 };
 
-CommandLine ParseCommandLine(int argc, const char* const* argv);
+// Windows: "/?" asks for the help, and a double quote, which no file name
+// holds, in the folder of -C is one the command line's quoting left there.
+#ifdef _WIN32
+inline constexpr bool kWindowsCommandLine = true;
+#else
+inline constexpr bool kWindowsCommandLine = false;
+#endif
+
+CommandLine ParseCommandLine(int argc, const char* const* argv, bool windows = kWindowsCommandLine);
 
 extern const char kUsage[];
 // The short form shown after a usage error.

@@ -36,8 +36,10 @@ int Run(const CommandLine& line) {
   int status;
   try {
     terminal = MakeSystemTerminal();
-    status =
-        RunTunewerk(*drive, *terminal, &errorLines, line.answersGiven ? &line.answers : nullptr);
+    RunRequest request;
+    request.given = line.answersGiven ? &line.answers : nullptr;
+    request.programFolder = SystemProgramFolder();
+    status = RunTunewerk(*drive, *terminal, &errorLines, request);
   } catch (const std::bad_alloc&) {
     // Before the run began: the terminal is restored before the line and
     // the drive is untouched.

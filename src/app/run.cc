@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <new>
+#include <utility>
 
 #include "app/dialogue.h"
 #include "app/folder_lock.h"
@@ -12,6 +13,7 @@
 #include "io/files.h"
 #include "model/channel_tables.h"
 #include "order/order_programmes.h"
+#include "platform/system.h"
 #include "report/listing.h"
 #include "report/station_lists.h"
 #include "sdx/import.h"
@@ -37,6 +39,12 @@ constexpr char kOtherFolderAdvice[] =
 
 std::string FolderAdvice(const Drive& drive) {
   return drive.LastCreateFailure() == CreateFailure::kNoRights ? kOtherFolderAdvice : "";
+}
+
+bool SystemFileExists(const std::string& path) {
+  std::unique_ptr<ReadableFile> file;
+  std::string reason;
+  return OpenFileForReading(path, &file, &reason);
 }
 
 // Everything a run holds, allocated once at its start.
@@ -123,6 +131,25 @@ void ReplaceOrDiscardOutputs(RunState& run, Drive& drive, std::string* warnings)
   if (!ReplaceOutputs(drive, kOutputNames, &failure, warnings)) run.state.Enter(failure);
 }
 
+// Users who unpack the program put the inputs beside it rather than in c:\.
+std::string BesideProgramAdvice(RunState& run, Drive& drive,
+                                const ProgramFolderCheck& programFolder) {
+  if (programFolder.folder.empty() || programFolder.holds == nullptr) return "";
+  const std::pair<const InputFile*, const char*> inputs[] = {
+      {&run.settings, kSettingsFileName},
+      {&run.sdx, kSdxFileName},
+      {&run.oldReceiver, kOldReceiverFileName}};
+  for (const auto& [file, name] : inputs) {
+    if (file->openFailed() && drive.KindOf(name) == EntryKind::kAbsent &&
+        programFolder.holds(programFolder.folder + name)) {
+      return std::string("; ") + name + " lies beside the program in " + programFolder.folder +
+             ": to use that folder, double-click \"" + kLauncherName +
+             "\" there or name it with -C";
+    }
+  }
+  return "";
+}
+
 std::string Warnings(const ChannelTables& tables, bool listCut, const std::string& listName) {
   std::string warnings;
   if (listCut) {
@@ -139,13 +166,13 @@ std::string Warnings(const ChannelTables& tables, bool listCut, const std::strin
 
 // The run once the folder is locked and put right.
 int RunLocked(Drive& drive, Terminal& terminal, std::string* stderrText,
-              const GivenAnswers* given) {
+              const RunRequest& request) {
   auto run = std::make_unique<RunState>(drive, terminal);
   Console& console = run->console;
   ChannelTables& tables = run->tables;
 
   ShowBanner(console);
-  AskQuestions(console, tables.options, given);
+  AskQuestions(console, tables.options, request.given);
 
   console.WriteLine("");
   console.WriteLine("Reading INI");
@@ -174,7 +201,8 @@ int RunLocked(Drive& drive, Terminal& terminal, std::string* stderrText,
   console.Finish();
 
   if (run->state.failed()) {
-    *stderrText = "tunewerk: " + run->state.message() + FolderAdvice(drive);
+    *stderrText = "tunewerk: " + run->state.message() + FolderAdvice(drive) +
+                  BesideProgramAdvice(*run, drive, request.programFolder);
     // Standard output may fail after the files were put in place.
     if (console.streamStopped()) {
       *stderrText += replaced ? "; the four files were generated" : "; no file was changed";
@@ -189,6 +217,11 @@ int RunLocked(Drive& drive, Terminal& terminal, std::string* stderrText,
 }  // namespace
 
 const char kClosePrompt[] = "Press Enter to close this window.";
+const char kLauncherName[] = "Tunewerk here.cmd";
+
+ProgramFolderCheck SystemProgramFolder() {
+  return {ProgramFolder(), &SystemFileExists};
+}
 
 bool WindowClosesWithProcess(const ConsoleWindow& window) {
   return window.processes == 1 && window.inputIsConsole && window.outputIsConsole;
@@ -199,14 +232,11 @@ void WaitForEnterBeforeClosing(Terminal& terminal, int status) {
 }
 
 int RunTunewerk(Drive& drive, Terminal& terminal, std::string* stderrText,
-                const GivenAnswers* given) {
-  return RunTunewerk(drive, terminal, stderrText, given, SystemProcessFacts());
-}
-
-int RunTunewerk(Drive& drive, Terminal& terminal, std::string* stderrText,
-                const GivenAnswers* given, const ProcessFacts& process) {
+                const RunRequest& request) {
   std::string problem;
   FolderLock lock;
+  const ProcessFacts& process =
+      request.process != nullptr ? *request.process : SystemProcessFacts();
   if (!lock.Take(drive, process, &problem)) {
     *stderrText = "tunewerk: " + problem + FolderAdvice(drive) + "\n";
     return 1;
@@ -216,7 +246,7 @@ int RunTunewerk(Drive& drive, Terminal& terminal, std::string* stderrText,
     *stderrText = "tunewerk: " + problem + FolderAdvice(drive) + "\n";
   } else {
     try {
-      status = RunLocked(drive, terminal, stderrText, given);
+      status = RunLocked(drive, terminal, stderrText, request);
     } catch (const std::bad_alloc&) {
       // Under the lock, what the run had begun is put right as the next run would.
       RepairOutputs(drive, kOutputNames, &problem);

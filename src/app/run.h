@@ -10,17 +10,37 @@
 
 namespace tunewerk {
 
+// The program's own folder, where a user may put the inputs instead of drive
+// C: its path ending in a separator (empty: none) and whether a file lies
+// there.
+struct ProgramFolderCheck {
+  std::string folder;
+  bool (*holds)(const std::string& path) = nullptr;
+};
+
+// The program's folder on this system (none on POSIX and the web).
+ProgramFolderCheck SystemProgramFolder();
+
+// The file that runs the program on its own folder by a double-click.
+extern const char kLauncherName[];
+
+// What a run is given beside its drive and terminal. With `given`, the
+// questions are answered from it and nothing is read. An input missing from
+// the drive that lies in `programFolder` gets the way to use that folder on
+// its line. `process` judges another run's lock (the system when null).
+struct RunRequest {
+  const GivenAnswers* given = nullptr;
+  ProgramFolderCheck programFolder;
+  const ProcessFacts* process = nullptr;
+};
+
 // One run from the banner to "files generated successfully", against the
 // given drive and terminal. Returns 0, or 1 when the run failed. *stderrText
 // gets what belongs on stderr, each line ending in LF: after a failure its
 // one line, after a success a warning line for each thing the user should
 // know (the list was cut at the receiver's limit; no programme was selected).
-// With `given`, the questions are answered from it and nothing is read.
 int RunTunewerk(Drive& drive, Terminal& terminal, std::string* stderrText,
-                const GivenAnswers* given = nullptr);
-// The same, judging another run's lock with `process` rather than the system.
-int RunTunewerk(Drive& drive, Terminal& terminal, std::string* stderrText,
-                const GivenAnswers* given, const ProcessFacts& process);
+                const RunRequest& request = {});
 
 // The last line of a program whose console window closes when it ends.
 extern const char kClosePrompt[];

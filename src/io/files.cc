@@ -13,6 +13,7 @@ void InputFile::Open(std::string_view name) {
   std::string reason;
   if (!drive_.OpenExisting(name, &file_, &shown_, &reason)) {
     state_.Enter("cannot open " + shown_ + ": " + reason);
+    openFailed_ = true;
     return;
   }
   open_ = true;

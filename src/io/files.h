@@ -58,6 +58,8 @@ class InputFile {
 
   // The name to tell the user (the name actually found when opened).
   const std::string& shownName() const { return shown_; }
+  // True when Open was tried and failed.
+  bool openFailed() const { return openFailed_; }
   FileErrorState& state() { return state_; }
 
  private:
@@ -77,6 +79,7 @@ class InputFile {
   std::unique_ptr<ReadableFile> file_;
   std::string shown_;
   bool open_ = false;
+  bool openFailed_ = false;
   bool atPhysicalEnd_ = false;
   std::size_t position_ = 0;
   std::size_t length_ = 0;

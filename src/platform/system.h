@@ -33,6 +33,11 @@ std::unique_ptr<Terminal> MakeSystemTerminal();
 // The console window of this process; the empty one on POSIX.
 ConsoleWindow SystemConsoleWindow();
 
+// The folder the program file lies in, ending in its separator, where drive C
+// is a fixed folder and users may put the inputs beside the program instead
+// (Windows); empty on POSIX and the web, where drive C is the current directory.
+std::string ProgramFolder();
+
 }  // namespace tunewerk
 
 #endif  // TUNEWERK_PLATFORM_SYSTEM_H_

@@ -165,7 +165,45 @@ INSTANTIATE_TEST_SUITE_P(
                   "--version takes no other options"},
         UsageCase{"list empty before a file", {"--list=", "user.drc"}, "--list needs a file"},
         UsageCase{
-            "answer then a file", {"--scrambled", "file.sdx"}, "unexpected argument 'file.sdx'"}),
+            "answer then a file", {"--scrambled", "file.sdx"}, "unexpected argument 'file.sdx'"},
+        UsageCase{"question mark elsewhere than Windows", {"/?"}, "unexpected argument '/?'"}),
+    NameField());
+
+struct WindowsCase {
+  const char* name;
+  std::vector<const char*> arguments;
+  CommandAction action;
+  const char* problem;
+};
+
+class WindowsCommandLineTest : public testing::TestWithParam<WindowsCase> {};
+
+TEST_P(WindowsCommandLineTest, FollowsWindowsConventions) {
+  std::vector<const char*> arguments = GetParam().arguments;
+  arguments.insert(arguments.begin(), "tunewerk.exe");
+  CommandLine line = ParseCommandLine(static_cast<int>(arguments.size()), arguments.data(), true);
+  EXPECT_EQ(line.action, GetParam().action);
+  EXPECT_EQ(line.problem, GetParam().problem);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Windows, WindowsCommandLineTest,
+    testing::Values(
+        WindowsCase{"question mark asks for help", {"/?"}, CommandAction::kHelp, ""},
+        WindowsCase{"folder with blanks", {"-C", "C:\\My Receiver"}, CommandAction::kRun, ""},
+        // -C "C:\My Receiver\" --batch as typed.
+        WindowsCase{"backslash before the closing quote",
+                    {"-C", "C:\\My Receiver\" --batch"},
+                    CommandAction::kUsageError,
+                    "-C 'C:\\My Receiver\" --batch' holds a quote: a backslash just before a "
+                    "closing quote keeps the quote and joins the rest of the line to the folder; "
+                    "write the folder without its last backslash: -C \"C:\\My Receiver\""},
+        WindowsCase{"root of a drive with its backslash",
+                    {"--directory=D:\\\""},
+                    CommandAction::kUsageError,
+                    "-C 'D:\\\"' holds a quote: a backslash just before a closing quote keeps "
+                    "the quote and joins the rest of the line to the folder; write the folder "
+                    "without its last backslash: -C \"D:\""}),
     NameField());
 
 }  // namespace

@@ -81,7 +81,7 @@ TEST(LockTest, ASecondRunFailsAtOnceAndChangesNothing) {
   Files before = drive.files;
   std::string error;
   MemoryTerminal terminal(kAnswers);
-  EXPECT_EQ(RunTunewerk(drive, terminal, &error, nullptr, self), 1);
+  EXPECT_EQ(RunTunewerk(drive, terminal, &error, {.process = &self}), 1);
   EXPECT_EQ(error, "tunewerk: the folder is locked by another run or program\n");
   EXPECT_EQ(terminal.transcript, "");
   EXPECT_EQ(drive.log, (std::vector<std::string>{"mark .tunewerk-lock", "read .tunewerk-lock"}));

@@ -191,6 +191,44 @@ TEST_P(RunFaultTest, FailureLeavesOutputsUntouched) {
 
 INSTANTIATE_TEST_SUITE_P(Faults, RunFaultTest, testing::ValuesIn(kFaultCases), NameField());
 
+struct BesideProgramCase {
+  const char* name;
+  void (*arrange)(MemoryDrive&);
+  bool (*inProgramFolder)(const std::string& path);
+  const char* error;
+};
+
+const BesideProgramCase kBesideProgramCases[] = {
+    {"settings beside the program", [](MemoryDrive& d) { d.files.erase("vaz3er.ini"); },
+     [](const std::string& path) { return path == "D:\\Tune werk\\vaz3er.ini"; },
+     "tunewerk: cannot open vaz3er.ini: No such file or directory; vaz3er.ini lies beside the "
+     "program in D:\\Tune werk\\: to use that folder, double-click \"Tunewerk here.cmd\" there "
+     "or name it with -C\n"},
+    {"old receiver file beside the program", [](MemoryDrive& d) { d.files.erase("3ci.drc"); },
+     [](const std::string& path) { return path == "D:\\Tune werk\\3ci.drc"; },
+     "tunewerk: cannot open 3ci.drc: No such file or directory; 3ci.drc lies beside the program "
+     "in D:\\Tune werk\\: to use that folder, double-click \"Tunewerk here.cmd\" there or "
+     "name it with -C\n"},
+    {"list a directory, not missing", [](MemoryDrive& d) { d.directories.push_back("user.sdx"); },
+     [](const std::string&) { return true; }, "tunewerk: cannot open user.sdx: Is a directory\n"},
+};
+
+class BesideProgramTest : public RunTest, public testing::WithParamInterface<BesideProgramCase> {};
+
+// Inputs put beside the program instead of in drive C: the line says where
+// they are and how to use that folder.
+TEST_P(BesideProgramTest, MissingInputNamesTheProgramFolder) {
+  const BesideProgramCase& c = GetParam();
+  c.arrange(drive);
+  MemoryTerminal terminal("y\ny\n\ny\n");
+  EXPECT_EQ(RunTunewerk(drive, terminal, &error, {.programFolder = {"D:\\Tune werk\\", c.inProgramFolder}}),
+            1);
+  EXPECT_EQ(error, c.error);
+}
+
+INSTANTIATE_TEST_SUITE_P(Inputs, BesideProgramTest, testing::ValuesIn(kBesideProgramCases),
+                         NameField());
+
 TEST_F(RunTest, ALockDeniedForLackOfRightsNamesAnotherFolder) {
   drive.lockDenied = true;
   auto before = drive.files;

@@ -310,6 +310,14 @@ if [ -z "$platform" ]; then
   check_file example-sorted/user.drc "$drive/user.drc"
 fi
 
+# The settings file to start from holds the example's satellites and
+# providers: with it the example makes its files.
+load_example
+cp "$here/../../examples/vaz3er-start.ini" "$drive/vaz3er.ini"
+run_with 'y\nn\n\ny\n'
+check_status settings-to-start-from 0
+for f in $outputs; do check_file "example-sorted/$f" "$drive/$f"; done
+
 # Command line: nothing touched by --help, --version or a wrong argument;
 # a wrong one gets the usage on stderr.
 for args in --help -h --version --bogus extra -C "--list" "--batch --list" "--list a extra" \

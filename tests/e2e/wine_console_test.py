@@ -5,9 +5,13 @@ so the run sees a console window of its own, as after a double-click.
 Covers the close prompt, Ctrl-Z and Enter at a question, and the stop by
 Ctrl-C: typed (wine turns the terminal's interrupt into the console's event)
 and sent by another process. Wine delivers no Ctrl-Break or close event.
+Then the .zip as a user unpacks it into a folder whose name has a blank: the
+launchers by a double-click, the program started there with the inputs
+beside it, and /?.
 
-Usage: wine_console_test.py PROGRAM.exe CONSOLE_EVENT.exe
+Usage: wine_console_test.py PROGRAM.exe CONSOLE_EVENT.exe [CPACK CPACK_CONFIG]
   CONSOLE_EVENT.exe  tests/e2e/console_event.cc built
+  CPACK, CPACK_CONFIG  cpack and the build's CPackConfig.cmake, to make the .zip
   WINEPREFIX names the prefix (./wineprefix when unset).
 """
 import os
@@ -17,14 +21,17 @@ import select
 import shutil
 import subprocess
 import sys
+import tempfile
 import termios
 import time
+import zipfile
 
 import console_test as shared
 from console_test import EXAMPLE, INPUTS, OUTPUTS, check
 
 PROGRAM = shared.PROGRAM
 EVENT_HELPER = os.path.abspath(sys.argv[2])
+CPACK = sys.argv[3:5]
 PROMPTS = (b"Include scrambled programmes", b"Include C-Band", b"Sort alphabetically",
            b"Include feeds")
 CLOSE_PROMPT = b"Press Enter to close this window."
@@ -36,6 +43,8 @@ TIMEOUT = 60
 os.environ.setdefault("WINEPREFIX", os.path.join(os.getcwd(), "wineprefix"))
 os.environ.update(WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
 WINE = shutil.which("wine64") or shutil.which("wine")
+WINESERVER = (shutil.which("wineserver64") or shutil.which("wineserver") or
+              "/usr/lib/wine/wineserver64")
 DRIVE = os.path.join(os.environ["WINEPREFIX"], "drive_c")
 
 
@@ -248,18 +257,111 @@ def test_ctrl_c():
     check(name, status == 0 and outputs_as_expected(), f"status {status}")
 
 
-def main():
+def unpacked_zip(scratch):
+    """The .zip made as the release makes it, unpacked into "Tune werk"
+    without its top folder."""
+    made = subprocess.run([CPACK[0], "-G", "ZIP", "--config", CPACK[1], "-B", scratch],
+                          stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+    zips = [name for name in os.listdir(scratch) if name.endswith(".zip")]
+    if made.returncode != 0 or len(zips) != 1:
+        return None, made.stdout.decode(errors="replace")[-500:]
+    folder = os.path.join(scratch, "Tune werk")
+    with zipfile.ZipFile(os.path.join(scratch, zips[0])) as archive:
+        for member in archive.infolist():
+            inside = member.filename.split("/", 1)[1]
+            if inside and not member.is_dir():
+                path = os.path.join(folder, inside)
+                os.makedirs(os.path.dirname(path), exist_ok=True)
+                with archive.open(member) as source, open(path, "wb") as target:
+                    shutil.copyfileobj(source, target)
+    return folder, ""
+
+
+# A double-click on a launcher: cmd runs it in a console of its own.
+def launched_run(name, launcher, answers=(b"y", b"n", b"", b"y")):
+    session = WineSession(command=["cmd", "/c", windows_path(launcher)])
+    answer(session, answers)
+    check(name, session.wait_for(CLOSE_PROMPT), f"no close prompt: {session.shown()[-300:]!r}")
+    check(name, session.running_after(1.5), "did not wait for Enter")
+    os.write(session.fd, b"\r")
+    return session, session.status()
+
+
+def test_unpacked_zip():
+    scratch = tempfile.mkdtemp()
+    try:
+        unpacked_zip_runs(scratch)
+    finally:
+        shutil.rmtree(scratch)
+
+
+def unpacked_zip_runs(scratch):
+    folder, problem = unpacked_zip(scratch)
+    check("unpacked .zip", folder is not None, problem)
+    if folder is None:
+        return
+    load_example(INPUTS)
+
+    name = "example launcher"
+    example = os.path.join(folder, "example")
+    session, status = launched_run(name, os.path.join(example, "Tunewerk here.cmd"))
+    check(name, status == 0 and shared.outputs_as_expected(example),
+          f"status {status}, {session.shown()[-300:]!r}")
+
+    name = "inputs beside the program, run without -C"
+    for input_name in INPUTS:
+        shutil.copy(os.path.join(EXAMPLE, input_name), folder)
+    session = WineSession(command=[os.path.join(folder, "tunewerk.exe")])
+    answer(session)
+    check(name, session.wait_for(CLOSE_PROMPT), f"no close prompt: {session.shown()[-300:]!r}")
+    os.write(session.fd, b"\r")
+    status = session.status()
+    hint = (b"cannot open c:\\vaz3er.ini: File not found; vaz3er.ini lies beside the program in " +
+            windows_path(folder).encode() + b"\\: to use that folder, double-click "
+            b"\"Tunewerk here.cmd\" there or name it with -C")
+    # Wine names the drive of a POSIX path in capitals or not.
+    shown = session.shown().lower()
+    check(name, status == 1 and hint.replace(b" ", b"").lower() in shown,
+          f"status {status}, {shown[-400:]!r}")
+
+    name = "launcher beside the program"
+    session, status = launched_run(name, os.path.join(folder, "Tunewerk here.cmd"))
+    check(name, status == 0 and shared.outputs_as_expected(folder), f"status {status}")
+
+    name = "/? from the unpacked folder"
+    shown = subprocess.run([WINE, os.path.join(folder, "tunewerk.exe"), "/?"],
+                           stdout=subprocess.PIPE, stderr=subprocess.PIPE, stdin=subprocess.DEVNULL)
+    check(name, shown.returncode == 0 and shown.stdout.startswith(b"Usage: tunewerk") and
+          not shown.stderr, f"status {shown.returncode}, {shown.stderr[-200:]!r}")
+
+
+# As in run_e2e.sh: wine's own services start here, their words kept apart,
+# and the server stays up for the whole suite, so that no session starts
+# them; one of them now and then faults while starting on a busy machine,
+# and its words would reach that session's terminal.
+def boot_prefix():
     if not os.path.isdir(DRIVE):
         subprocess.run([WINE, "cmd", "/c", "exit"], stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL)
+    for flag in ("-k", "-w", "-p"):
+        subprocess.run([WINESERVER, flag], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    subprocess.run([WINE, "cmd", "/c", "exit"], stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL)
+
+
+def main():
+    boot_prefix()
     test_close_prompt_waits_for_enter()
     test_redirected_streams_never_wait()
     test_ctrl_z_and_enter_cancels()
     test_ctrl_c()
+    if CPACK:
+        test_unpacked_zip()
     load_example(INPUTS)
     for name in os.listdir(DRIVE):
         if name.startswith(".tunewerk-"):
             os.remove(os.path.join(DRIVE, name))
+    subprocess.run([WINESERVER, "-k"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     print(f"wine console: {shared.passes} passed, {shared.failures} failed")
     return 0 if shared.failures == 0 else 1
 
