@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/command_line.h"
+#include "app/compare_command.h"
 #include "app/escaped_text.h"
 #include "app/list_command.h"
 #include "app/run.h"
@@ -38,6 +39,7 @@ int Run(const CommandLine& line) {
     terminal = MakeSystemTerminal();
     RunRequest request;
     request.given = line.answersGiven ? &line.answers : nullptr;
+    request.keepOrder = line.keepOrder;
     request.programFolder = SystemProgramFolder();
     status = RunTunewerk(*drive, *terminal, &errorLines, request);
   } catch (const std::bad_alloc&) {
@@ -53,7 +55,7 @@ int Run(const CommandLine& line) {
 }
 
 // The program ended before a run (help, a usage error, a folder that cannot
-// be used, a listing): a window of its own still waits for Enter.
+// be used, a listing, a comparison): a window of its own still waits for Enter.
 int EndBeforeRun(int status) {
   if (WindowClosesWithProcess(SystemConsoleWindow())) {
     WaitForEnterBeforeClosing(*MakeSystemTerminal(), status);
@@ -82,6 +84,28 @@ int ListFileAt(const std::string& path, std::unique_ptr<WritableFile> out, std::
   }
 }
 
+int CompareFilesAt(const std::string& oldPath, const std::string& newPath,
+                   std::unique_ptr<WritableFile> out, std::string* errorLine) {
+  std::unique_ptr<ReadableFile> oldFile, newFile;
+  std::string reason;
+  try {
+    if (!OpenFileForReading(oldPath, &oldFile, &reason)) {
+      *errorLine = "tunewerk: cannot open " + oldPath + ": " + reason + "\n";
+      return 1;
+    }
+    if (!OpenFileForReading(newPath, &newFile, &reason)) {
+      *errorLine = "tunewerk: cannot open " + newPath + ": " + reason + "\n";
+      return 1;
+    }
+    // The names also go to standard output: no byte of them may act on a terminal there.
+    return CompareReceiverFiles(*oldFile, EscapeControls(oldPath), *newFile,
+                                EscapeControls(newPath), std::move(out), errorLine);
+  } catch (const std::bad_alloc&) {
+    *errorLine = "tunewerk: cannot compare " + oldPath + " and " + newPath + ": out of memory\n";
+    return 1;
+  }
+}
+
 int RunProgram(int argc, const char* const* argv) {
   PrepareStandardStreams();
   CommandLine line = ParseCommandLine(argc, argv);
@@ -94,6 +118,7 @@ int RunProgram(int argc, const char* const* argv) {
       return EndBeforeRun(ShowUsageError(line.problem));
     case CommandAction::kRun:
     case CommandAction::kList:
+    case CommandAction::kCompare:
       break;
   }
   std::string reason;
@@ -103,7 +128,10 @@ int RunProgram(int argc, const char* const* argv) {
   }
   if (line.action == CommandAction::kRun) return Run(line);
   std::string errorLine;
-  int status = ListFileAt(line.listFile, MakeStandardOutput(), &errorLine);
+  int status = line.action == CommandAction::kCompare
+                   ? CompareFilesAt(line.compareOld, line.compareNew, MakeStandardOutput(),
+                                    &errorLine)
+                   : ListFileAt(line.listFile, MakeStandardOutput(), &errorLine);
   ShowErrorLines(errorLine);
   return EndBeforeRun(status);
 }

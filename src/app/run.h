@@ -27,10 +27,13 @@ extern const char kLauncherName[];
 // What a run is given beside its drive and terminal. With `given`, the
 // questions are answered from it and nothing is read. An input missing from
 // the drive that lies in `programFolder` gets the way to use that folder on
-// its line. `process` judges another run's lock (the system when null).
+// its line. With `keepOrder`, the programmes that the old receiver file holds
+// keep its order, in front, and the new ones follow; the screen is the same.
+// `process` judges another run's lock (the system when null).
 struct RunRequest {
   const GivenAnswers* given = nullptr;
-  ProgramFolderCheck programFolder;
+  bool keepOrder = false;
+  ProgramFolderCheck programFolder{};
   const ProcessFacts* process = nullptr;
 };
 
