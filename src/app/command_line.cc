@@ -10,12 +10,16 @@ const char kVersionLine[] = "tunewerk " TUNEWERK_VERSION "\n";
 
 const char kUsageSynopsis[] =
     "Usage: tunewerk [-C DIR] [--batch] [--scrambled] [--c-band] [--unsorted] [--feeds]\n"
+    "                [--keep-order]\n"
     "       tunewerk [-C DIR] --list FILE\n"
+    "       tunewerk [-C DIR] --compare OLD NEW\n"
     "       tunewerk --help | -h | --version\n";
 
 const char kUsage[] =
     "Usage: tunewerk [-C DIR] [--batch] [--scrambled] [--c-band] [--unsorted] [--feeds]\n"
+    "                [--keep-order]\n"
     "       tunewerk [-C DIR] --list FILE\n"
+    "       tunewerk [-C DIR] --compare OLD NEW\n"
     "       tunewerk --help | -h | --version\n"
     "\n"
     "Turns an SDX channel list into a Radix 3CI-Advanced receiver channel file.\n"
@@ -38,14 +42,19 @@ const char kUsage[] =
     "  --c-band       answer y: include C band                 (implies --batch)\n"
     "  --unsorted     answer n: do not sort                    (implies --batch)\n"
     "  --feeds        answer y: include feeds and test cards   (implies --batch)\n"
+    "  --keep-order   the programmes 3ci.drc holds come first, in its order;\n"
+    "                 new ones follow, gone ones are left out\n"
     "  --list FILE    print the transponders, programmes and totals of a\n"
     "                 receiver channel file, lines ended by LF; writes nothing\n"
+    "  --compare OLD NEW\n"
+    "                 print which programmes of receiver file NEW are new,\n"
+    "                 gone or renumbered against OLD (3ci.drc user.drc)\n"
     "  -h, --help     show this text\n"
     "  --version      show the version\n"
     "\n"
-    "Exit status: 0 when the files were generated (or listed), 1 when a file\n"
-    "could not be read or written (the reason goes to standard error; no\n"
-    "output changes), 2 for a usage error. See tunewerk(1).\n";
+    "Exit status: 0 when the files were generated (or listed, or compared), 1\n"
+    "when a file could not be read or written (the reason goes to standard\n"
+    "error; no output changes), 2 for a usage error. See tunewerk(1).\n";
 
 namespace {
 
@@ -62,7 +71,7 @@ class Parser {
   Parser(int argc, const char* const* argv) : argc_(argc), argv_(argv) {}
 
   CommandLine Parse() {
-    bool help = false, version = false, list = false;
+    bool help = false, version = false, list = false, compare = false;
     for (next_ = 1; next_ < argc_ && line_.problem.empty();) {
       std::string_view argument = argv_[next_++];
       if (argument == "-h" || argument == "--help") {
@@ -75,6 +84,12 @@ class Parser {
       } else if (TakeValue(argument, "", "--list", &line_.listFile)) {
         if (list) Problem("--list given twice");
         list = true;
+      } else if (TakeValue(argument, "", "--compare", &line_.compareOld)) {
+        if (compare) Problem("--compare given twice");
+        compare = true;
+        TakeSecondFile();
+      } else if (argument == "--keep-order") {
+        line_.keepOrder = true;
       } else if (!TakeAnswer(argument) && line_.problem.empty()) {
         if (argument.size() > 1 && argument[0] == '-') {
           Problem("unknown option " + Quoted(argument));
@@ -83,27 +98,42 @@ class Parser {
         }
       }
     }
-    if (line_.problem.empty()) line_.action = Decide(help, version, list);
+    if (line_.problem.empty()) line_.action = Decide(help, version, list, compare);
     return line_;
   }
 
  private:
-  CommandAction Decide(bool help, bool version, bool list) {
-    if (help && !version && !list && !line_.hasDirectory && !line_.answersGiven) {
-      return CommandAction::kHelp;
-    }
-    if (version && !help && !list && !line_.hasDirectory && !line_.answersGiven) {
-      return CommandAction::kVersion;
-    }
+  CommandAction Decide(bool help, bool version, bool list, bool compare) {
+    bool others = list || compare || line_.hasDirectory || line_.answersGiven || line_.keepOrder;
+    if (help && !version && !others) return CommandAction::kHelp;
+    if (version && !help && !others) return CommandAction::kVersion;
     if (help || version) {
       Problem(std::string(help ? "--help" : "--version") + " takes no other options");
       return CommandAction::kUsageError;
     }
-    if (list && line_.answersGiven) {
-      Problem("--list asks no questions: it takes no answer options");
+    if (list && compare) {
+      Problem("--list and --compare go apart");
       return CommandAction::kUsageError;
     }
-    return list ? CommandAction::kList : CommandAction::kRun;
+    if (list || compare) {
+      const char* name = list ? "--list" : "--compare";
+      if (line_.answersGiven) {
+        Problem(std::string(name) + " asks no questions: it takes no answer options");
+        return CommandAction::kUsageError;
+      }
+      if (line_.keepOrder) {
+        Problem(std::string(name) + " writes no files: it takes no --keep-order");
+        return CommandAction::kUsageError;
+      }
+    }
+    return list ? CommandAction::kList : compare ? CommandAction::kCompare : CommandAction::kRun;
+  }
+
+  // The NEW file of --compare OLD NEW.
+  void TakeSecondFile() {
+    if (!line_.problem.empty()) return;
+    if (next_ < argc_) line_.compareNew = argv_[next_++];
+    if (line_.compareNew.empty()) Problem("--compare needs two files");
   }
 
   // `-C DIR`, `-CDIR`, `--directory DIR` and `--directory=DIR` (the short
@@ -129,7 +159,10 @@ class Parser {
     }
     // Missing or empty ("-C ''", "--list="): no file or folder has that name.
     if (value->empty()) {
-      Problem(std::string(name) + " needs " + (name == "--list" ? "a file" : "a directory"));
+      Problem(std::string(name) + " needs " +
+              (name == "--list"      ? "a file"
+               : name == "--compare" ? "two files"
+                                     : "a directory"));
     }
     return true;
   }

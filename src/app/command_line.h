@@ -7,13 +7,14 @@
 
 namespace tunewerk {
 
-enum class CommandAction { kRun, kList, kHelp, kVersion, kUsageError };
+enum class CommandAction { kRun, kList, kCompare, kHelp, kVersion, kUsageError };
 
 // What the arguments ask for. With no arguments: a run in drive C, the
 // questions answered by the user.
 struct CommandLine {
   CommandAction action = CommandAction::kRun;
-  // -C DIR: drive C is DIR for the whole run (and --list FILE is found there).
+  // -C DIR: drive C is DIR for the whole run (and the files of --list and
+  // --compare are found there).
   bool hasDirectory = false;
   std::string directory;
   // Any of --batch, --scrambled, --c-band, --unsorted, --feeds: the answers
@@ -22,6 +23,11 @@ struct CommandLine {
   GivenAnswers answers;
   // --list FILE.
   std::string listFile;
+  // --compare OLD NEW.
+  std::string compareOld;
+  std::string compareNew;
+  // --keep-order: the programmes the old receiver file holds keep its order.
+  bool keepOrder = false;
   // For kUsageError: what is wrong, for the one line on stderr.
   std::string problem;
 };

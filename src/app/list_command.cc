@@ -1,45 +1,22 @@
 #include "app/list_command.h"
 
 #include <memory>
-#include <optional>
-#include <span>
 
-#include "drc/receiver_file.h"
+#include "drc/receiver_tables.h"
 #include "io/file_error_state.h"
 #include "io/files.h"
 #include "model/channel_tables.h"
-#include "model/text_bytes.h"
 #include "report/listing.h"
 
 namespace tunewerk {
 
 namespace {
 
-// Room for the whole file and one byte more, so that a longer file shows.
-constexpr std::size_t kReadCapacity = kReceiverFileSize + 1;
-
 // Everything a listing holds, allocated once.
 struct ListState {
-  std::uint8_t bytes[kReadCapacity];
+  ReceiverFileImage image;
   ChannelTables tables;
 };
-
-// Reads the whole file into `bytes`; *size is the file's full size, also
-// when it is larger than the buffer. False with the system's words.
-bool ReadWhole(ReadableFile& file, std::span<std::uint8_t> bytes, std::size_t* size,
-               std::string* reason) {
-  std::uint8_t overflow[1 << 12];
-  *size = 0;
-  for (;;) {
-    bool inBuffer = *size < bytes.size();
-    std::uint8_t* into = inBuffer ? bytes.data() + *size : overflow;
-    std::size_t room = inBuffer ? bytes.size() - *size : sizeof overflow;
-    std::size_t got = 0;
-    if (!file.Read(into, room, &got, reason)) return false;
-    if (got == 0) return true;
-    *size += got;
-  }
-}
 
 void WriteListing(const ChannelTables& tables, OutputFile& out) {
   for (int i = 0; i < tables.transponderCount; ++i) {
@@ -56,27 +33,18 @@ void WriteListing(const ChannelTables& tables, OutputFile& out) {
 
 int ListReceiverFile(ReadableFile& file, const std::string& shown,
                      std::unique_ptr<WritableFile> out, std::string* errorLine) {
-  // A file too large is told by its size alone, not read to its end.
-  std::optional<std::uint64_t> known = file.Size();
-  if (known && *known > kReceiverFileSize) {
-    *errorLine = "tunewerk: " + shown + " is not a receiver channel file: it has " +
-                 ByteCount(*known) + ", not " + GroupedNumber(kReceiverFileSize) + "\n";
-    return 1;
-  }
   auto state = std::make_unique<ListState>();
-  std::size_t size = 0;
-  std::string reason;
-  if (!ReadWhole(file, state->bytes, &size, &reason)) {
-    *errorLine = "tunewerk: cannot read " + shown + ": " + reason + "\n";
-    return 1;
-  }
-  std::span<const std::uint8_t> bytes(state->bytes, size < kReadCapacity ? size : kReadCapacity);
-  if (!DecodeReceiverFile(bytes, state->tables, &reason)) {
-    if (size > kReceiverFileSize) {
-      reason = "it has " + ByteCount(size) + ", not " + GroupedNumber(kReceiverFileSize);
-    }
-    *errorLine = "tunewerk: " + shown + " is not a receiver channel file: " + reason + "\n";
-    return 1;
+  std::string problem;
+  switch (ReadReceiverTables(file, false, state->image, state->tables, &problem)) {
+    case TablesRead::kTables:
+      break;
+    case TablesRead::kCannotRead:
+      *errorLine = "tunewerk: cannot read " + shown + ": " + problem + "\n";
+      return 1;
+    case TablesRead::kNoTables:
+    case TablesRead::kNotReceiverFile:
+      *errorLine = "tunewerk: " + shown + " is not a receiver channel file: " + problem + "\n";
+      return 1;
   }
 
   FileErrorState outState;

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/command_line.h"
+#include "app/compare_command.h"
 #include "app/escaped_text.h"
 #include "app/list_command.h"
 #include "app/run.h"
@@ -51,6 +52,26 @@ int List(const std::string& path) {
   return 1;
 }
 
+int Compare(const std::string& oldPath, const std::string& newPath) {
+  std::unique_ptr<ReadableFile> oldFile, newFile;
+  std::string reason, errorLine;
+  std::string oldShown = EscapeForMessage(oldPath), newShown = EscapeForMessage(newPath);
+  try {
+    if (!OpenFileForReading(oldPath, &oldFile, &reason)) {
+      errorLine = "tunewerk: cannot open " + oldShown + ": " + reason + "\n";
+    } else if (!OpenFileForReading(newPath, &newFile, &reason)) {
+      errorLine = "tunewerk: cannot open " + newShown + ": " + reason + "\n";
+    } else if (CompareReceiverFiles(*oldFile, oldShown, *newFile, newShown, MakeStandardOutput(),
+                                    &errorLine) == 0) {
+      return 0;
+    }
+  } catch (const std::bad_alloc&) {
+    errorLine = "tunewerk: cannot compare " + oldShown + " and " + newShown + ": out of memory\n";
+  }
+  ShowErrorLine(errorLine);
+  return 1;
+}
+
 int Run(const CommandLine& line) {
   std::unique_ptr<Drive> drive = MakeSystemDrive(line.directory);
   std::unique_ptr<Terminal> terminal;
@@ -58,8 +79,8 @@ int Run(const CommandLine& line) {
   int status;
   try {
     terminal = MakeSystemTerminal();
-    status =
-        RunTunewerk(*drive, *terminal, &errorLine, line.answersGiven ? &line.answers : nullptr);
+    status = RunTunewerk(*drive, *terminal, &errorLine, line.answersGiven ? &line.answers : nullptr,
+                         line.keepOrder);
   } catch (const std::bad_alloc&) {
     // Before the run began: the terminal is restored before the line and
     // the drive is untouched.
@@ -73,7 +94,7 @@ int Run(const CommandLine& line) {
 }
 
 // The program ended before a run (help, a usage error, a folder that cannot
-// be used, a listing): a window of its own still waits for Enter.
+// be used, a listing, a comparison): a window of its own still waits for Enter.
 int EndBeforeRun(int status) {
   if (WindowClosesWithProcess(SystemConsoleWindow())) {
     WaitForEnterBeforeClosing(*MakeSystemTerminal(), status);
@@ -93,6 +114,7 @@ int Main(int argc, char** argv) {
       return EndBeforeRun(ShowUsageError(line.problem));
     case CommandAction::kRun:
     case CommandAction::kList:
+    case CommandAction::kCompare:
       break;
   }
   std::string reason;
@@ -101,7 +123,14 @@ int Main(int argc, char** argv) {
                  EscapeForMessage(line.directory).c_str(), reason.c_str());
     return EndBeforeRun(1);
   }
-  return line.action == CommandAction::kList ? EndBeforeRun(List(line.listFile)) : Run(line);
+  switch (line.action) {
+    case CommandAction::kList:
+      return EndBeforeRun(List(line.listFile));
+    case CommandAction::kCompare:
+      return EndBeforeRun(Compare(line.compareOld, line.compareNew));
+    default:
+      return Run(line);
+  }
 }
 
 }  // namespace

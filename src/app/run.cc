@@ -7,10 +7,13 @@
 #include "app/replacement.h"
 #include "console/console.h"
 #include "drc/receiver_file.h"
+#include "drc/receiver_tables.h"
 #include "io/file_error_state.h"
 #include "io/files.h"
 #include "model/channel_tables.h"
+#include "order/keep_order.h"
 #include "order/order_programmes.h"
+#include "order/programme_identity.h"
 #include "report/listing.h"
 #include "report/station_lists.h"
 #include "sdx/import.h"
@@ -62,13 +65,31 @@ struct RunState {
   OutputFile listing;
 };
 
+// The old receiver file's tables, read for --keep-order alone.
+struct KeptOrder {
+  ReceiverFileImage image;
+  ChannelTables old;
+  ProgrammeMatch match;
+};
+
+// The programmes the old receiver file holds go first, in its order.
+void KeepOrderOfOldFile(Drive& drive, RunState& run, KeptOrder& kept) {
+  ReadOldReceiverTables(drive, kOldReceiverFileName, "--keep-order", run.state, kept.image,
+                        kept.old);
+  if (run.state.failed()) return;
+  MatchProgrammes(kept.old, run.tables, kept.match);
+  KeepOldOrder(run.tables, kept.old, kept.match);
+}
+
 // The four outputs in one pass, each transponder's and programme's
 // lines written next to its receiver record.
-void GenerateFiles(RunState& run) {
+void GenerateFiles(RunState& run, Drive& drive, KeptOrder* kept) {
   const ChannelTables& tables = run.tables;
   run.receiver.Create(kReceiverFileName);
   run.listing.Create(kListingFileName);
   run.oldReceiver.Open(kOldReceiverFileName);
+  // Once the old file is open: it fails where it does without the option.
+  if (kept != nullptr) KeepOrderOfOldFile(drive, run, *kept);
 
   CopyReceiverHeader(run.oldReceiver, run.receiver);
   WriteTransponderSectionStart(run.receiver, tables.transponderCount);
@@ -137,9 +158,10 @@ std::string Warnings(const ChannelTables& tables, bool listCut, const std::strin
 }
 
 // The run once the folder is locked and put right.
-int RunLocked(Drive& drive, Terminal& terminal, std::string* stderrText,
-              const GivenAnswers* given) {
+int RunLocked(Drive& drive, Terminal& terminal, std::string* stderrText, const GivenAnswers* given,
+              bool keepOrder) {
   auto run = std::make_unique<RunState>(drive, terminal);
+  std::unique_ptr<KeptOrder> kept = keepOrder ? std::make_unique<KeptOrder>() : nullptr;
   Console& console = run->console;
   ChannelTables& tables = run->tables;
 
@@ -164,7 +186,7 @@ int RunLocked(Drive& drive, Terminal& terminal, std::string* stderrText,
   }
 
   console.WriteLine("generating files ");
-  GenerateFiles(*run);
+  GenerateFiles(*run, drive, kept.get());
   CloseFiles(*run);
   std::string replacementWarnings;
   ReplaceOrDiscardOutputs(*run, drive, &replacementWarnings);
@@ -198,14 +220,14 @@ void WaitForEnterBeforeClosing(Terminal& terminal, int status) {
 }
 
 int RunTunewerk(Drive& drive, Terminal& terminal, std::string* stderrText,
-                const GivenAnswers* given) {
+                const GivenAnswers* given, bool keepOrder) {
   std::string problem;
   if (!drive.LockFolder(&problem) || !RepairOutputs(drive, kOutputNames, &problem)) {
     *stderrText = "tunewerk: " + problem + FolderAdvice(drive) + "\n";
     return 1;
   }
   try {
-    return RunLocked(drive, terminal, stderrText, given);
+    return RunLocked(drive, terminal, stderrText, given, keepOrder);
   } catch (const std::bad_alloc&) {
     // Under the lock, what the run had begun is put right as the next run would.
     RepairOutputs(drive, kOutputNames, &problem);

@@ -15,8 +15,10 @@ namespace tunewerk {
 // one line, after a success a warning line for each thing the user should
 // know (the list was cut at the receiver's limit; no programme was selected).
 // With `given`, the questions are answered from it and nothing is read.
+// With `keepOrder`, the programmes that the old receiver file holds keep its
+// order, in front, and the new ones follow; the screen is the same.
 int RunTunewerk(Drive& drive, Terminal& terminal, std::string* stderrText,
-                const GivenAnswers* given = nullptr);
+                const GivenAnswers* given = nullptr, bool keepOrder = false);
 
 // The last line of a program whose console window closes when it ends.
 extern const char kClosePrompt[];
