@@ -322,6 +322,7 @@
     }
     setBusy(true);
     clearResult();
+    $('#console').hidden = false;
     keyboard.clear();
     statusElement.textContent = 'Running: answer the questions above.';
     $('#step-answer').scrollIntoView({ block: 'start' });
@@ -398,15 +399,136 @@
     takeFiles(files);
   });
 
-  // What a run changes on the receiver: filled in by showChanges.
+  // What a new receiver file changes, from the program's --compare: its first
+  // line is the summary, then headings, then one line per programme new (+),
+  // gone (-) or renumbered (~) with its old and new number (- for none) and
+  // the rest for people: kind (5 columns), the name as the receiver shows it
+  // (20: 15 of name, a blank or *, the orbital position), satellite number,
+  // frequency, polarisation, service id and "scrambled" where it is.
+  const kChangeLine = /^([+~-]) +(\d+|-) +(\d+|-) (.*)$/;
+  const kHeaderSize = 27012;  // the receiver's settings: a file this long holds no tables
+
+  function parseCompare(text) {
+    const lines = text.split('\n');
+    const programmes = [];
+    for (const line of lines.slice(1)) {
+      const match = kChangeLine.exec(line);
+      if (!match) continue;
+      const [, mark, oldNumber, newNumber, rest] = match;
+      const shown = rest.slice(6, 26);
+      programmes.push({
+        mark, oldNumber, newNumber,
+        kind: rest.slice(0, 5).trim(),
+        name: shown.slice(0, 15).trimEnd(),
+        position: shown.slice(16, 19).trim(),
+        scrambled: rest.slice(26).trim().split(/ +/)[4] === 'scrambled',
+      });
+    }
+    return { summary: lines[0], newFile: (lines.find((line) => line.startsWith('New: ')) || '').slice(5), programmes };
+  }
+
+  // Orbital positions by the names the settings give them ("192" to "19.2 East").
+  function satelliteNames(settings) {
+    const lines = settings ? new TextDecoder('latin1').decode(settings.bytes).split(/\r?\n/) : [];
+    const names = new Map();
+    for (let i = 0; i + 1 < lines.length; ++i) {
+      if (/^\d+$/.test(lines[i]) && /^\d+(\.\d+)? (East|West)$/.test(lines[i + 1])) names.set(lines[i], lines[i + 1]);
+    }
+    return names;
+  }
+
+  // Every programme of a receiver file, TV then radio, each numbered as the
+  // receiver numbers it: the file compared against its own settings alone.
+  async function programmesOf(name, bytes) {
+    const files = [{ name: 'no-tables.drc', bytes: bytes.subarray(0, kHeaderSize) }, { name, bytes }];
+    const result = await runProgram(files, ['--compare', 'no-tables.drc', name], false);
+    if (result.status !== 0) return { error: result.stderr.join('\n') };
+    return parseCompare(await result.stdout.text());
+  }
+
+  function cells(tag, texts, classes = []) {
+    const row = document.createElement('tr');
+    texts.forEach((text, i) => {
+      const cell = document.createElement(tag);
+      if (tag === 'th') cell.scope = 'col';
+      if (classes[i]) cell.className = classes[i];
+      cell.textContent = text;
+      row.append(cell);
+    });
+    return row;
+  }
+
+  // `changeOf(programme)` gives a row's change (new, kept or renumbered, and
+  // the old number) where the table shows changes.
+  function fillTable(table, caption, programmes, names, changeOf) {
+    const headings = ['No.', 'Name', 'Satellite', 'TV or radio', 'Scrambled'];
+    const head = document.createElement('thead');
+    head.append(cells('th', changeOf ? [...headings, 'Change'] : headings));
+    const body = document.createElement('tbody');
+    for (const programme of programmes) {
+      const texts = [programme.newNumber, programme.name, names.get(programme.position) || programme.position,
+                     programme.kind, programme.scrambled ? 'yes' : 'no'];
+      if (!changeOf) {
+        body.append(cells('td', texts, ['number']));
+        continue;
+      }
+      const change = changeOf(programme);
+      const row = cells('td', [...texts, change.text], ['number']);
+      row.dataset.change = change.kind;
+      body.append(row);
+    }
+    const captionElement = document.createElement('caption');
+    captionElement.textContent = caption;
+    table.replaceChildren(captionElement, head, body);
+  }
+
+  // After a run: the new list as a table, each programme marked new, kept or
+  // renumbered against the old receiver file, the summary above it and the
+  // programmes gone below it.
+  async function showChanges(oldFile, userDrc) {
+    const all = await programmesOf('user.drc', userDrc);
+    const result = await runProgram([oldFile, { name: 'user.drc', bytes: userDrc }],
+                                    ['--compare', oldFile.name, 'user.drc'], false);
+    if (all.error || result.status !== 0) return;
+    const compared = parseCompare(await result.stdout.text());
+    const changed = new Map(compared.programmes.filter((p) => p.mark !== '-')
+      .map((p) => [`${p.kind} ${p.newNumber}`, p]));
+    const names = satelliteNames(inDrive('vaz3er.ini'));
+    fillTable($('#programmes'), `The new user.drc: ${all.newFile.replace(/^user\.drc, /, '')}`, all.programmes, names,
+              (programme) => {
+                const change = changed.get(`${programme.kind} ${programme.newNumber}`);
+                if (!change) return { kind: 'kept', text: 'kept' };
+                if (change.mark === '+') return { kind: 'new', text: 'new' };
+                return { kind: 'renumbered', text: `renumbered (was ${change.oldNumber})` };
+              });
+    $('#compare-summary').textContent = compared.summary;
+    $('#gone').replaceChildren(...compared.programmes.filter((p) => p.mark === '-').map((p) => {
+      const item = document.createElement('li');
+      item.textContent = `${p.name} (${p.kind} ${p.oldNumber}, ${names.get(p.position) || p.position})`;
+      return item;
+    }));
+    $('#none-gone').hidden = $('#gone').children.length > 0;
+    $('#filter').value = '';
+    $('#result').hidden = false;
+  }
+
   const changes = {
     clear() {
       $('#result').hidden = true;
+      $('#programmes').replaceChildren();
+      $('#gone').replaceChildren();
+      $('#compare-summary').textContent = '';
     },
   };
 
-  async function showChanges() {}
+  $('#filter').addEventListener('input', () => {
+    const wanted = $('#filter').value.trim().toLowerCase();
+    for (const row of $('#programmes').querySelectorAll('tbody tr')) {
+      row.hidden = wanted !== '' && !row.textContent.toLowerCase().includes(wanted);
+    }
+  });
 
+  // A receiver file's programmes as a table, and as --list prints them.
   let listing = false;
   $('#receiver-file').addEventListener('change', async (event) => {
     const file = event.target.files[0];
@@ -415,6 +537,12 @@
     const bytes = new Uint8Array(await file.arrayBuffer());
     const result = await runProgram([{ name: file.name, bytes }], ['--list', file.name], false);
     $('#listing').textContent = result.status === 0 ? await result.stdout.text() : result.stderr.join('\n');
+    const programmes = result.status === 0 ? await programmesOf(file.name, bytes) : { error: '' };
+    $('#receiver-view').hidden = Boolean(programmes.error);
+    if (!programmes.error) {
+      fillTable($('#receiver-programmes'), programmes.newFile, programmes.programmes, satelliteNames(inDrive('vaz3er.ini')));
+    }
+    $('#listing-box').open = result.status !== 0;
     listing = false;
   });
 

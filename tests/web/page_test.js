@@ -185,7 +185,10 @@ const withoutFile = (files, name) => Object.fromEntries(Object.entries(files).fi
 const runs = [
   { name: 'typed', files: exampleFiles(), answers: sortedAnswers, golden: 'example-sorted', accessible: true },
   { name: 'buttons', files: exampleFiles(), answers: sortedAnswers, byButtons: true, golden: 'example-sorted' },
-  { name: 'example button', pick: 'example', answers: sortedAnswers, byButtons: true, golden: 'example-sorted' },
+  { name: 'example button', pick: 'example', answers: sortedAnswers, byButtons: true, golden: 'example-sorted',
+    table: true },
+  { name: 'keep order', pick: 'example', keepOrder: true, files: exampleFiles(), answers: sortedAnswers,
+    byButtons: true, table: true },
   { name: 'edited answer', files: exampleFiles(), answers: ['n\by', 'yy\b\bn', 'x\b', 'y'], golden: 'example-sorted' },
   { name: 'upper-case names', files: exampleFiles((n) => n.toUpperCase()), answers: sortedAnswers, golden: 'example-sorted' },
   { name: 'folder picker', files: exampleFiles(), pick: 'folder', answers: sortedAnswers, golden: 'example-sorted',
@@ -225,8 +228,9 @@ async function checkGolden(page, run, links) {
 async function checkRun(browser, run) {
   const dir = run.files ? scratchDrive(run.files) : null;
   const want = run.golden || run.errorLine || run.missing ? null
-    : reference(run.files, [], run.answers.join('\n') + '\n');
+    : reference(run.files, run.keepOrder ? ['--keep-order'] : [], run.answers.join('\n') + '\n');
   const { page } = await openPage(browser);
+  if (run.keepOrder) await page.click('#keep-order');
   if (run.accessible) await checkAccessible(page, `${run.name}: before the run`);
   if (run.pick === 'example') {
     await page.click('#try-example');
@@ -288,12 +292,41 @@ async function checkRun(browser, run) {
     check(`${run.name}: downloads`, Object.keys(links).length === Object.keys(want.written).length &&
           Object.entries(want.written).every(([n, bytes]) => links[n] && Buffer.compare(links[n], bytes) === 0));
   }
+  if (run.table) await checkTable(page, run.name, exampleFiles()['3ci.drc'], links['user.drc']);
   // Run again: the same files, a new run from the banner.
   await page.click('#run-again');
   await waitForQuestion(page, 1);
   check(`${run.name}: run again starts anew`, (await page.$$('a[download]')).length === 0 &&
         (await page.$$('#warnings > li')).length === 0 && !(await page.$('body[data-exit-status]')));
   await page.close();
+}
+
+// The result table against --compare of the old receiver file and the new
+// user.drc: the summary line, one row per programme of user.drc, marked new or
+// renumbered as the change lines say and kept otherwise, and the gone ones
+// below; the filter keeps the rows that hold its text.
+async function checkTable(page, name, oldDrc, userDrc) {
+  const want = reference({ '3ci.drc': oldDrc, 'user.drc': userDrc }, ['--compare', '3ci.drc', 'user.drc'], '');
+  const lines = want.stdout.split('\n');
+  const changes = lines.map((line) => /^([+~-]) +(\d+|-) +(\d+|-) (\S+) +(.{15})/.exec(line)).filter(Boolean);
+  const marked = new Map(changes.filter((c) => c[1] !== '-')
+    .map((c) => [`${c[4]} ${c[3]}`, { change: c[1] === '+' ? 'new' : 'renumbered', name: c[5].trimEnd() }]));
+  const count = Number((/^New: user\.drc, (\d+) programmes/m.exec(want.stdout) || [])[1]);
+  const rows = await page.$$eval('table#programmes tbody tr', (rows) => rows.map((r) =>
+    ({ change: r.dataset.change, number: r.cells[0].textContent, name: r.cells[1].textContent, kind: r.cells[3].textContent })));
+  check(`${name}: summary`, (await text(page, '#compare-summary')) === lines[0], lines[0]);
+  check(`${name}: a row per programme`, want.status === 0 && rows.length === count, `${rows.length} of ${count}`);
+  const wrong = rows.filter((row) => {
+    const mark = marked.get(`${row.kind} ${row.number}`);
+    return mark ? mark.change !== row.change || mark.name !== row.name : row.change !== 'kept';
+  });
+  check(`${name}: rows marked as --compare says`, wrong.length === 0 && marked.size > 0, JSON.stringify(wrong));
+  check(`${name}: gone`, (await page.$$('#gone > li')).length === changes.filter((c) => c[1] === '-').length);
+  await page.type('#filter', 'island');
+  const shown = await page.$$eval('table#programmes tbody tr', (rows) =>
+    rows.filter((r) => !r.hidden).map((r) => r.cells[1].textContent));
+  check(`${name}: filter`, shown.length === rows.filter((r) => /island/i.test(r.name)).length && shown.length > 0,
+        JSON.stringify(shown));
 }
 
 // The question and the answer buttons inside the viewport, the console's 80
@@ -359,6 +392,11 @@ async function listing(browser) {
   await (await page.$('#receiver-file')).uploadFile(path.join(dir, 'user.drc'));
   await page.waitForFunction(() => document.querySelector('#listing').textContent !== '');
   check('listing equals --list', want.status === 0 && (await text(page, '#listing')) === want.stdout);
+  const count = Number((/^ Num Valid px (\d+)$/m.exec(want.stdout) || [])[1]);
+  await page.waitForSelector('#receiver-programmes tbody tr');
+  check('receiver file as a table with headings',
+        count > 0 && (await page.$$('#receiver-programmes tbody tr')).length === count &&
+        (await page.$$('#receiver-programmes th')).length === 5, String(count));
   await page.close();
 }
 
