@@ -18,10 +18,19 @@ struct ListState {
   ChannelTables tables;
 };
 
+// Column headings over the listing's fields; the transponder's name follows
+// its radio count with no blank, as in tunewerk.txt.
+constexpr char kTransponderHeading[] = "  Nr Sat Pol  Code    Freq SymRate  TV RadName";
+constexpr char kProgrammeHeading[] = "  Nr  TP   SID  PCR VPID APID Tag Name";
+
 void WriteListing(const ChannelTables& tables, OutputFile& out) {
+  out.WriteLine("Transponders:");
+  out.WriteLine(kTransponderHeading);
   for (int i = 0; i < tables.transponderCount; ++i) {
     WriteTransponderLine(out, i, tables.transponders[i]);
   }
+  out.WriteLine("Programmes:");
+  out.WriteLine(kProgrammeHeading);
   for (int p = 1; p <= tables.programmeCount; ++p) {
     WriteProgrammeLine(out, p, tables.programmes[p]);
   }

@@ -29,6 +29,8 @@ struct OptionsCase {
   bool answersGiven;
   const char* answers;
   const char* listFile;
+  const char* compared = "";  // OLD and NEW of --compare, a blank between
+  bool keepOrder = false;
 };
 
 class CommandLineOptionsTest : public testing::TestWithParam<OptionsCase> {};
@@ -42,6 +44,8 @@ TEST_P(CommandLineOptionsTest, AreUnderstood) {
   EXPECT_EQ(line.answersGiven, c.answersGiven);
   EXPECT_EQ(Letters(line.answers), c.answers);
   EXPECT_EQ(line.listFile, c.listFile);
+  EXPECT_EQ(line.compareOld + (line.compareNew.empty() ? "" : " " + line.compareNew), c.compared);
+  EXPECT_EQ(line.keepOrder, c.keepOrder);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -115,7 +119,41 @@ INSTANTIATE_TEST_SUITE_P(
                     "d",
                     false,
                     "",
-                    "-x"}),
+                    "-x"},
+        OptionsCase{"compare two files",
+                    {"--compare", "3ci.drc", "user.drc"},
+                    CommandAction::kCompare,
+                    nullptr,
+                    false,
+                    "",
+                    "",
+                    "3ci.drc user.drc"},
+        OptionsCase{"compare after equals, in a directory",
+                    {"-C", "d", "--compare=a", "-b"},
+                    CommandAction::kCompare,
+                    "d",
+                    false,
+                    "",
+                    "",
+                    "a -b"},
+        OptionsCase{"keep order alone asks the questions",
+                    {"--keep-order"},
+                    CommandAction::kRun,
+                    nullptr,
+                    false,
+                    "",
+                    "",
+                    "",
+                    true},
+        OptionsCase{"keep order with an answer",
+                    {"--keep-order", "--feeds"},
+                    CommandAction::kRun,
+                    nullptr,
+                    true,
+                    "f",
+                    "",
+                    "",
+                    true}),
     NameField());
 
 struct UsageCase {
@@ -161,7 +199,25 @@ INSTANTIATE_TEST_SUITE_P(
             "version with batch", {"--version", "--batch"}, "--version takes no other options"},
         UsageCase{"help after a directory", {"-C", "d", "--help"}, "--help takes no other options"},
         UsageCase{
-            "answer then a file", {"--scrambled", "file.sdx"}, "unexpected argument 'file.sdx'"}),
+            "answer then a file", {"--scrambled", "file.sdx"}, "unexpected argument 'file.sdx'"},
+        UsageCase{"compare without files", {"--compare"}, "--compare needs two files"},
+        UsageCase{"compare with one file", {"--compare", "a"}, "--compare needs two files"},
+        UsageCase{
+            "compare with an empty file", {"--compare", "a", ""}, "--compare needs two files"},
+        UsageCase{"compare twice",
+                  {"--compare", "a", "b", "--compare", "c", "d"},
+                  "--compare given twice"},
+        UsageCase{"compare and list",
+                  {"--compare", "a", "b", "--list", "c"},
+                  "--list and --compare go apart"},
+        UsageCase{"compare with an answer",
+                  {"--compare", "a", "b", "--batch"},
+                  "--compare asks no questions: it takes no answer options"},
+        UsageCase{"list keeping the order",
+                  {"--list", "a", "--keep-order"},
+                  "--list writes no files: it takes no --keep-order"},
+        UsageCase{
+            "help keeping the order", {"--keep-order", "--help"}, "--help takes no other options"}),
     NameField());
 
 }  // namespace

@@ -37,10 +37,10 @@ class RunTest : public testing::Test {
     drive.files["3ci.drc"] = std::string(27012, 'h');
   }
 
-  int Run(const std::string& answers) {
+  int Run(const std::string& answers, bool keepOrder = false) {
     MemoryTerminal terminal(answers);
     error.clear();
-    int status = RunTunewerk(drive, terminal, &error);
+    int status = RunTunewerk(drive, terminal, &error, nullptr, keepOrder);
     transcript = terminal.transcript;
     return status;
   }
@@ -135,6 +135,7 @@ struct FaultCase {
   void (*arrange)(MemoryDrive&);
   const char* lastLine;
   const char* error;
+  bool keepOrder = false;
 };
 
 const FaultCase kFaultCases[] = {
@@ -168,6 +169,27 @@ const FaultCase kFaultCases[] = {
      "generating files",
      "tunewerk: cannot create user.drc: Access denied; name a folder with -C (for instance "
      "tunewerk.exe -C D:\\Receiver)\n"},
+    // --keep-order reads the old file's tables once it is open: it fails
+    // where and as a run without it does, and a file that is not a receiver
+    // file is told as such.
+    {"keep-order, no old receiver file", [](MemoryDrive& d) { d.files.erase("3ci.drc"); },
+     "generating files", "tunewerk: cannot open 3ci.drc: No such file or directory\n", true},
+    {"keep-order, old receiver file too short",
+     [](MemoryDrive& d) { d.files["3ci.drc"].resize(27000); }, "generating files",
+     "tunewerk: cannot copy the receiver's settings from 3ci.drc: it has 27,000 bytes, 27,012 "
+     "are needed\n",
+     true},
+    {"keep-order, old receiver file without section markers",
+     [](MemoryDrive& d) { d.files["3ci.drc"].assign(475029, '\0'); }, "generating files",
+     "tunewerk: --keep-order: 3ci.drc is not a receiver channel file: no section marker at "
+     "offset 27012\n",
+     true},
+    {"keep-order, old receiver file unreadable",
+     [](MemoryDrive& d) {
+       d.files["3ci.drc"].assign(475029, '\0');
+       d.failingReads["3ci.drc"] = 30000;
+     },
+     "generating files", "tunewerk: cannot read 3ci.drc: Input/output error\n", true},
 };
 
 class RunFaultTest : public RunTest, public testing::WithParamInterface<FaultCase> {};
@@ -180,7 +202,7 @@ TEST_P(RunFaultTest, FailureLeavesOutputsUntouched) {
   drive.files["audio.txt"] = "old audio";
   auto before = Outputs();
   c.arrange(drive);
-  EXPECT_EQ(Run("y\ny\n\ny\n"), 1);
+  EXPECT_EQ(Run("y\ny\n\ny\n", c.keepOrder), 1);
   EXPECT_EQ(error, c.error);
   std::string last = transcript.substr(transcript.rfind('\n', transcript.size() - 2) + 1);
   EXPECT_EQ(last, std::string(c.lastLine) + "\n");

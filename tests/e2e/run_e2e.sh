@@ -135,10 +135,10 @@ drive_state() {
 # console of typing just the options' answers (Enter for the others). Then
 # --list of its user.drc against its listing.
 golden_run() {
-  case_name=$1 answers=$2 optionAnswers=$3
+  case_name=$1 typed=$2 optionAnswers=$3
   shift 3
   load_example
-  run_with "$answers"
+  run_with "$typed"
   check_status "$case_name" 0
   check_file "$case_name/console.txt" "$scratch/console.txt"
   check_outputs "$case_name"
@@ -153,6 +153,27 @@ golden_run() {
   fi
   check_outputs "$case_name"
   check_list "$case_name"
+  check_compare "$case_name" compare.txt
+  # --keep-order: the same screen; against 3ci.drc, which every answer set
+  # only adds to, no kept programme is renumbered.
+  load_example
+  run_with "$typed" --keep-order
+  check_status "$case_name --keep-order" 0
+  if cmp -s "$scratch/console.txt" "$expected/$case_name/console.txt" || [ "$update" = --update ]
+  then pass; else fail "$case_name --keep-order" "console differs from the run without it"; fi
+  check_compare "$case_name" compare-keep-order.txt
+}
+
+# --compare 3ci.drc user.drc against the expected file $1/$2: status 0,
+# nothing on stderr, the drive as it was.
+check_compare() {
+  before=$(drive_state)
+  run --compare 3ci.drc user.drc </dev/null >"$scratch/compared.txt" 2>"$scratch/stderr.txt"
+  status=$?
+  check_status "$1 --compare" 0
+  check_file "$1/$2" "$scratch/compared.txt"
+  if [ -s "$scratch/stderr.txt" ]; then fail "$1 --compare" "wrote to stderr"; else pass; fi
+  if [ "$before" = "$(drive_state)" ]; then pass; else fail "$1 --compare" "the drive changed"; fi
 }
 
 check_outputs() {
@@ -161,13 +182,16 @@ check_outputs() {
   if ls -a "$drive" | grep -q '^\.tunewerk-'; then fail "$1" "left a temporary"; else pass; fi
 }
 
-# --list user.drc prints the listing's transponder and programme lines and its
-# three totals, LF-ended; equal to tunewerk.txt once trailing blanks are cut.
+# --list user.drc prints the listing's transponder and programme lines, each
+# under two heading lines, and its three totals, LF-ended; equal to
+# tunewerk.txt once trailing blanks are cut.
 check_list() {
   tr -d '\r' <"$drive/tunewerk.txt" | sed 's/ *$//' >"$scratch/trimmed.txt"
   t=$(($(grep -n '^$' "$scratch/trimmed.txt" | head -n 1 | cut -d: -f1) - 1))
   {
+    printf 'Transponders:\n  Nr Sat Pol  Code    Freq SymRate  TV RadName\n'
     head -n "$t" "$scratch/trimmed.txt"
+    printf 'Programmes:\n  Nr  TP   SID  PCR VPID APID Tag Name\n'
     tail -n "+$((t + 10))" "$scratch/trimmed.txt"
     sed -n "$((t + 6)),$((t + 8))p" "$scratch/trimmed.txt"
   } >"$scratch/want.txt"
@@ -199,6 +223,21 @@ run --list user.drc </dev/null >"$scratch/after.txt" 2>&1
 if [ -s "$scratch/before.txt" ] && ! cmp -s "$scratch/before.txt" "$scratch/after.txt"; then pass; else
   fail "--list 3ci.drc" "no listing, or no change against the new user.drc"
 fi
+
+# A programme gone from the list: with --keep-order the kept ones before it
+# keep their numbers and those after it move up by one; a 3ci.drc of the
+# receiver's settings alone holds no tables, so every programme is new.
+load_example
+grep -v 'Oeste Do' "$example/user.sdx" >"$drive/user.sdx"
+run_with '\n\n\n\n' --keep-order
+check_status "keep-order, one gone" 0
+check_compare keep-order-gone compare.txt
+load_example
+head -c 27012 "$example/3ci.drc" >"$drive/3ci.drc"
+run_with 'y\nn\n\ny\n' --keep-order
+check_status "keep-order, no tables" 0
+for f in $outputs; do check_file "example-sorted/$f" "$drive/$f"; done
+check_compare keep-order-no-tables compare.txt
 
 # -C: a run in another folder equals a run in that folder, and touches
 # nothing outside it.
@@ -238,7 +277,8 @@ done
 
 # A folder that cannot be used, a file that is no receiver file: status 1,
 # one line on stderr, nothing changed.
-for args in "-C nowhere" "--directory=user.sdx" "--list other.txt" "--list user.sdx" "--list nowhere"; do
+for args in "-C nowhere" "--directory=user.sdx" "--list other.txt" "--list user.sdx" "--list nowhere" \
+  "--compare user.sdx 3ci.drc" "--compare 3ci.drc nowhere"; do
   load_example
   head -c 30000 "$drive/3ci.drc" >"$drive/other.txt"  # a receiver file cut short
   before=$(drive_state)
@@ -289,7 +329,7 @@ check_file example-sorted/user.drc "$drive/user.drc"
 # Command line: nothing touched by --help, --version or a wrong argument;
 # a wrong one gets the usage on stderr.
 for args in --help -h --version --bogus extra -C "--list" "--batch --list" "--list a extra" \
-  --directory= --list=; do
+  --directory= --list= "--compare 3ci.drc" "--keep-order --list 3ci.drc"; do
   load_example
   before=$(drive_state)
   run $args >"$scratch/stdout.txt" 2>"$scratch/stderr.txt" </dev/null

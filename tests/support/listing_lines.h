@@ -22,11 +22,20 @@ inline std::vector<std::string> TrimmedLines(const std::string& text, bool crlf)
   return lines;
 }
 
+// The headings --list writes over its transponder and programme lines.
+inline const std::vector<std::string> kListTransponderHeadings = {
+    "Transponders:", "  Nr Sat Pol  Code    Freq SymRate  TV RadName"};
+inline const std::vector<std::string> kListProgrammeHeadings = {
+    "Programmes:", "  Nr  TP   SID  PCR VPID APID Tag Name"};
+
 // What --list shows for the run that wrote `listing` (its tunewerk.txt):
-// transponder lines, programme lines, then the three totals lines.
+// transponder lines, programme lines, each under its headings, then the
+// three totals lines.
 inline std::vector<std::string> ListedLines(const std::string& listing, int transponders) {
   std::vector<std::string> lines = TrimmedLines(listing, true);
-  std::vector<std::string> listed(lines.begin(), lines.begin() + transponders);
+  std::vector<std::string> listed = kListTransponderHeadings;
+  listed.insert(listed.end(), lines.begin(), lines.begin() + transponders);
+  listed.insert(listed.end(), kListProgrammeHeadings.begin(), kListProgrammeHeadings.end());
   listed.insert(listed.end(), lines.begin() + transponders + 9, lines.end());
   listed.insert(listed.end(), lines.begin() + transponders + 5, lines.begin() + transponders + 8);
   return listed;
