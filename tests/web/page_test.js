@@ -332,6 +332,8 @@ async function checkTable(page, name, oldDrc, userDrc) {
 // The question and the answer buttons inside the viewport, the console's 80
 // columns within the page's width; a picture at the first question and one
 // after the run. `zoom` 2 is a browser at 200%: half the CSS pixels.
+const prompts = ['Include scrambled programmes (y=yes)?', 'Include C-Band (y=yes)?',
+                 'Sort alphabetically by satellite (n=no)?', 'Include feeds & test cards (y=yes)?'];
 const screens = [
   { name: 'phone', width: 390, height: 844, touch: true },
   { name: 'laptop', width: 1024, height: 600 },
@@ -375,6 +377,8 @@ async function checkScreen(browser, screen, dark) {
       return out;
     });
     check(`${label}: question ${question} and its buttons in view`, outside.length === 0, outside.join(' '));
+    check(`${label}: question ${question} beside the buttons`, (await text(page, '#question')) === prompts[question - 1],
+          await text(page, '#question'));
     if (question === 1) await picture('question');
     await page.click(['#key-y', '#key-n', '#key-enter', '#key-y'][question - 1]);
   }
@@ -465,6 +469,12 @@ async function launch() {
       }
     }
     await listing(browser);
+    // 420 KB with the example inside; the README's figure within 2%.
+    const pageBytes = fs.statSync(pagePath).size;
+    check('page at most 420 KB', pageBytes <= 420 * 1024, String(pageBytes));
+    const stated = /one\s+HTML\s+file\s+of\s+([\d,]+)\s+bytes/.exec(fs.readFileSync(path.join(here, '../../README.md'), 'utf8'));
+    check('README states the page size', stated && Math.abs(Number(stated[1].replace(/,/g, '')) - pageBytes) <= pageBytes / 50,
+          `${stated && stated[1]} for ${pageBytes}`);
     check('no request outside the page', outside.length === 0, outside.join(' '));
     check('no error in the pages', pageErrors.length === 0, pageErrors.join(' | '));
   } finally {
