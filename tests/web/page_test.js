@@ -77,7 +77,7 @@ async function openPage(browser, viewport = { width: 1366, height: 768 }, dark =
   page.on('console', (message) => { if (message.type() === 'error') pageErrors.push(message.text()); });
   page.on('request', (request) => { if (!/^(file|blob|data):/.test(request.url())) outside.push(request.url()); });
   await page.setViewport(viewport);
-  if (dark) await page.emulateMediaFeatures([{ name: 'prefers-color-scheme', value: 'dark' }]);
+  if (dark && chromium) await page.emulateMediaFeatures([{ name: 'prefers-color-scheme', value: 'dark' }]);
   await page.evaluateOnNewDocument(() => {
     const make = URL.createObjectURL;
     window.madeBlobs = new Map();
@@ -435,15 +435,18 @@ async function timeDrive(browser, dir) {
   }
 }
 
-async function launch() {
+// Firefox's remote protocol emulates no colour scheme: a dark one is a
+// browser of its own with the preference set.
+async function launch(dark = false) {
   const executablePath = browserPaths[browserName].find((p) => fs.existsSync(p));
   if (!executablePath) {
     throw new Error(`no ${browserName} at ${browserPaths[browserName].join(' or ')} ` +
                     `(Debian: apt-get install ${chromium ? 'chromium' : 'firefox-esr'})`);
   }
   if (!chromium) {
+    const scheme = dark ? { 'layout.css.prefers-color-scheme.content-override': 0 } : {};
     return puppeteer.launch({ browser: 'firefox', executablePath, headless: true, protocol: 'webDriverBiDi',
-                              extraPrefsFirefox: { 'network.dns.disableIPv6': true } });
+                              extraPrefsFirefox: { 'network.dns.disableIPv6': true, ...scheme } });
   }
   return puppeteer.launch({
     executablePath, headless: true, protocol: 'cdp',
@@ -463,10 +466,13 @@ async function launch() {
     for (const run of runs.filter((r) => !r.only || r.only === browserName)) {
       await checkRun(browser, run).catch((error) => check(run.name, false, error.message.split('\n')[0]));
     }
-    for (const dark of chromium ? [false, true] : [false]) {  // firefox's remote protocol sets no dark mode
+    for (const dark of [false, true]) {
+      const screenBrowser = dark && !chromium ? await launch(true) : browser;
       for (const screen of screens) {
-        await checkScreen(browser, screen, dark).catch((error) => check(screen.name, false, error.message.split('\n')[0]));
+        await checkScreen(screenBrowser, screen, dark)
+          .catch((error) => check(screen.name, false, error.message.split('\n')[0]));
       }
+      if (screenBrowser !== browser) await screenBrowser.close();
     }
     await listing(browser);
     // 420 KB with the example inside; the README's figure within 2%.
