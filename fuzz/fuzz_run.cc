@@ -5,7 +5,13 @@
 // Input: a 5-byte head, then the answers, vaz3er.ini, user.sdx and the head
 // of 3ci.drc, separated by kSeparator (missing parts are empty).
 //   head[0] flags: bit 0/1/2 leave out vaz3er.ini / user.sdx / 3ci.drc;
-//           bit 3 the four outputs exist before the run.
+//           bit 3 the four outputs exist before the run; bit 4 the run keeps
+//           the old order (--keep-order); bit 5 the 3ci.drc part is laid
+//           over a receiver file with empty tables: its first 2,000 bytes
+//           from the transponder section marker on, the rest from the
+//           programme section marker on.
+// After the run, 3ci.drc is compared with user.drc (--compare), or with
+// itself where there is no user.drc.
 //   head[1] faults: bit 0 the disk takes only 16 * param bytes;
 //           bit 1/2/3 reads of user.sdx / 3ci.drc / vaz3er.ini fail after
 //           param bytes; bit 4 creating output (param % 4) is refused;
@@ -20,9 +26,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 
+#include "app/compare_command.h"
 #include "app/replacement.h"
 #include "app/run.h"
 #include "model/screen.h"
@@ -38,6 +46,9 @@ constexpr std::string_view kSeparator = "#--#";
 constexpr std::size_t kHeadSize = 5;
 constexpr std::size_t kReceiverFileSize = 475029;
 constexpr std::size_t kHeaderSize = 27012;
+constexpr std::size_t kTransponderMarker = kHeaderSize;
+constexpr std::size_t kProgrammeMarker = 73018;
+constexpr std::size_t kTransponderPart = 2000;
 constexpr const char* kInputs[] = {"vaz3er.ini", "user.sdx", "3ci.drc"};
 constexpr const char* kOutputs[] = {"user.drc", "tunewerk.txt", "audio.txt", "video.txt"};
 
@@ -84,6 +95,79 @@ void CheckSuccessfulOutputs(const MemoryDrive& drive, const std::string& oldHead
   Check(drive.files.size() == 7, "the drive holds the inputs and the outputs only");
 }
 
+// A receiver file with empty tables, `tables` laid over it from the
+// transponder section marker on (its first kTransponderPart bytes) and from
+// the programme section marker on (the rest).
+std::string ReceiverFileOver(std::string_view tables) {
+  std::string file(kHeaderSize, 'h');
+  file.resize(kReceiverFileSize, '\0');
+  for (std::size_t marker : {kTransponderMarker, kProgrammeMarker}) {
+    file.replace(marker, 4, "\0\xff\xff\xff", 4);
+  }
+  std::string_view first = tables.substr(0, kTransponderPart);
+  file.replace(kTransponderMarker, first.size(), first);
+  std::string_view rest = tables.substr(first.size(), kReceiverFileSize - kProgrammeMarker);
+  file.replace(kProgrammeMarker, rest.size(), rest);
+  return file;
+}
+
+// Standard output of --compare, kept in memory.
+class MemoryStream : public tunewerk::WritableFile {
+ public:
+  explicit MemoryStream(std::string* text) : text_(text) {}
+  bool Write(const std::uint8_t* data, std::size_t size, std::string*) override {
+    text_->append(reinterpret_cast<const char*>(data), size);
+    return true;
+  }
+  bool Close(std::string*) override { return true; }
+
+ private:
+  std::string* text_;
+};
+
+// "~    3   12 ...": a mark and a blank, then two numbers right-aligned in 4
+// columns (or "-"), each followed by a blank.
+bool IsChangeLine(std::string_view line) {
+  if (line.size() < 12 || line[1] != ' ' || line[6] != ' ' || line[11] != ' ') return false;
+  for (std::size_t field : {2, 7}) {
+    std::string_view number = line.substr(field, 4);
+    std::size_t start = number.find_first_not_of(' ');
+    if (start == number.npos) return false;
+    std::string_view digits = number.substr(start);
+    if (digits != "-" && digits.find_first_not_of("0123456789") != digits.npos) return false;
+  }
+  return true;
+}
+
+// --compare only reads: the drive stays as it was; it ends with status 0
+// and its lines, or status 1 and one error line.
+void CheckCompare(MemoryDrive& drive) {
+  const char* newName = drive.files.count("user.drc") ? "user.drc" : "3ci.drc";
+  std::unique_ptr<tunewerk::ReadableFile> oldFile, newFile;
+  std::string shown, reason, text, errorLine;
+  if (!drive.OpenExisting("3ci.drc", &oldFile, &shown, &reason) ||
+      !drive.OpenExisting(newName, &newFile, &shown, &reason)) {
+    return;
+  }
+  const std::map<std::string, std::string> before = drive.files;
+  int status = tunewerk::CompareReceiverFiles(*oldFile, "3ci.drc", *newFile, newName,
+                                              std::make_unique<MemoryStream>(&text), &errorLine);
+  Check(drive.files == before, "--compare changes nothing");
+  Check(status == 0 || status == 1, "--compare ends with 0 or 1");
+  if (status == 1) {
+    Check(errorLine.rfind("tunewerk: ", 0) == 0 && errorLine.find('\n') == errorLine.size() - 1,
+          "a failed --compare writes one line");
+    return;
+  }
+  Check(text.rfind("TV: ", 0) == 0, "--compare starts with its summary line");
+  for (std::size_t at = 0; at < text.size(); at = text.find('\n', at) + 1) {
+    std::string_view line(text.data() + at, text.find('\n', at) - at);
+    bool marked =
+        line.size() > 1 && (line[0] == '+' || line[0] == '-' || line[0] == '~') && line[1] == ' ';
+    Check(!marked || IsChangeLine(line), "a marked line has its old and new number");
+  }
+}
+
 // The run-at-a-time Screen::Put must leave the screen as byte-at-a-time
 // PutByte does.
 void CheckScreenPut(std::string_view bytes, int width, int height) {
@@ -115,6 +199,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::uint8_t flags = head[0], faults = head[1], screen = head[4];
   std::size_t param = static_cast<std::size_t>(head[2]) << 8 | head[3];
 
+  if (Bit(flags, 5)) contents[2] = ReceiverFileOver(contents[2]);
   MemoryDrive drive;
   for (int i = 0; i < 3; ++i) {
     if (!Bit(flags, i)) drive.files[kInputs[i]] = contents[i];
@@ -137,7 +222,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   CheckScreenPut(contents[1].substr(0, 4096), width, height);
   tunewerk::MemoryTerminal terminal(answers, width, height);
   std::string errorLine;
-  int status = tunewerk::RunTunewerk(drive, terminal, &errorLine);
+  int status = tunewerk::RunTunewerk(drive, terminal, &errorLine, nullptr, Bit(flags, 4));
 
   CheckErrorLine(status, errorLine);
   if (Bit(faults, 6)) Check(status == 1 && drive.files == before, "a locked folder is left alone");
@@ -168,5 +253,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } else {
     Check(drive.files == before, "a failed run leaves the drive as it was");
   }
+  CheckCompare(drive);
   return 0;
 }

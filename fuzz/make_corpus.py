@@ -20,6 +20,17 @@ ex = SimpleNamespace(**runpy.run_path(str(HERE.parent / "examples" / "make-examp
 INI = ex.settings().encode("ascii")
 RECORDS = [line.encode("ascii") for line in ex.records()]
 HEADER_LINE = b"SDX channel list - fuzz seed"
+# The example's receiver file of an earlier run, as the fuzz target lays a
+# 3ci.drc part over empty tables (flag 32): its transponder section's first
+# 2,000 bytes, then its programme section up to the last programme.
+EXAMPLE_DRC = (HERE.parent / "examples" / "drive-c" / "3ci.drc").read_bytes()
+TRANSPONDER_MARKER, PROGRAMME_MARKER, PROGRAMME_START = 27012, 73018, 73028
+
+
+def tables_part(drc=EXAMPLE_DRC):
+    programmes = int.from_bytes(drc[PROGRAMME_MARKER + 4:PROGRAMME_MARKER + 6], "big")
+    return (drc[TRANSPONDER_MARKER:TRANSPONDER_MARKER + 2000]
+            + drc[PROGRAMME_MARKER:PROGRAMME_START + 134 * programmes])
 DRC = b"SEED RECEIVER HEAD\r\n\x1a" + bytes(range(256)) * 106  # the whole header and more
 
 
@@ -91,6 +102,20 @@ def seeds():
     for param in (0, 3, 5, 6, 8, 10, 12, 14):
         s["killed-after-%d" % param] = seed(flags=8, faults=128, param=param)
     s["killed-after-7-no-outputs"] = seed(faults=128, param=7)
+    # --keep-order and --compare against the old receiver file's tables.
+    s["keep-order-example"] = seed(flags=16 | 32, drc=tables_part())
+    s["keep-order-unsorted"] = seed(flags=16 | 32, answers=b"y\nn\nn\ny\n", drc=tables_part())
+    s["keep-order-gone"] = seed(flags=16 | 32, sdx_bytes=sdx(RECORDS[:4] + RECORDS[6:]),
+                                drc=tables_part())
+    s["keep-order-no-tables"] = seed(flags=16, drc=DRC)
+    s["keep-order-read-fails"] = seed(flags=16 | 32, faults=4, param=30000, drc=tables_part())
+    damaged = bytearray(tables_part())
+    damaged[4:6] = (1000).to_bytes(2, "big")  # more transponders than slots
+    s["keep-order-too-many-transponders"] = seed(flags=16 | 32, drc=bytes(damaged))
+    damaged = bytearray(tables_part())
+    damaged[2000 + 4:2000 + 6] = (40).to_bytes(2, "big")  # programmes beyond those written
+    damaged[2000 + 10:2000 + 12] = (999).to_bytes(2, "big")  # a transponder index beyond them
+    s["compare-damaged-programmes"] = seed(flags=32, drc=bytes(damaged))
     # Screens from one cell up.
     s["screen-1x1"] = seed(screen=0x20)
     s["screen-narrow"] = seed(screen=0x21 | 0xE0)

@@ -179,7 +179,7 @@ void WriteChangeLine(OutputFile& out, char mark, int oldNumber, int newNumber,
   out.Write(" ");
   std::string_view name = programme.displayName.view();
   out.Write(name);
-  if (name.size() < 20) out.WriteRepeated(kBlank, 20 - name.size());
+  if (name.size() < kDisplayNameWidth) out.WriteRepeated(kBlank, kDisplayNameWidth - name.size());
   TransponderEntry none;
   const TransponderEntry& transponder =
       programme.tpIndex < tables.transponderCount ? tables.transponders[programme.tpIndex] : none;

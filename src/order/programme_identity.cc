@@ -1,7 +1,6 @@
 #include "order/programme_identity.h"
 
 #include <algorithm>
-#include <cstring>
 #include <string_view>
 #include <tuple>
 
