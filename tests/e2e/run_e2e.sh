@@ -414,9 +414,6 @@ fi
 # the file outside stays. (Wine shows a link as the file it points to: not a
 # lock of tunewerk's, and still nothing is removed.)
 for kind in link fifo directory; do
-  # The node runner's file layer still opens what stands there; its own
-  # drive seam is to mend that.
-  case $program in *tunewerk-node) [ $kind = fifo ] && continue ;; esac
   load_example
   mkdir -p "$scratch/outside" && printf 'notes\n' >"$scratch/outside/notes.txt"
   case $kind in
