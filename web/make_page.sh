@@ -1,6 +1,6 @@
 #!/bin/sh
 # Writes the page: the HTML template with the program's JavaScript, its
-# WebAssembly as base64, the example drive's files (gzip, base64) and the
+# WebAssembly and the example drive's files (gzip, base64) and the
 # page's own script inlined where the template says {{{ SCRIPT }}}, so that
 # the one file needs nothing else. The content policy lets only that script
 # and the template's one style sheet apply: {{{ SCRIPT_HASH }}} and
@@ -16,8 +16,8 @@ for f in "$program" "$page"; do
 done
 script=$output.script
 {
-  printf '\nconst tunewerkWasmBase64 = "'
-  base64 -w 0 "$wasm"
+  printf '\nconst tunewerkWasmGzip = "'
+  gzip -9 -n -c "$wasm" | base64 -w 0
   printf '";\nconst tunewerkExample = {\n'
   for name in user.sdx vaz3er.ini 3ci.drc; do
     printf '  "%s": "' "$name"

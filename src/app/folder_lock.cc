@@ -3,6 +3,7 @@
 #include <charconv>
 #include <chrono>
 #include <random>
+#include <thread>
 
 #include "platform/interrupt.h"
 
@@ -17,6 +18,10 @@ constexpr char kLockedLine[] = "the folder is locked by another run or program";
 constexpr std::size_t kLockCapacity = 1024;
 // Takes-over that keep losing to other runs end as a locked folder.
 constexpr int kRounds = 4;
+// A run creates its lock and then writes it: one found empty or cut short may
+// be one being written, so it is read again after this wait (each round
+// waits twice as long) before it counts as left behind.
+constexpr std::chrono::milliseconds kWriterWait(40);
 
 struct Holder {
   std::string kind;
@@ -92,6 +97,12 @@ Parsed ParseLock(const std::string& text, Holder* holder, std::string* version) 
                                                                 : Parsed::kUnreadable;
 }
 
+// Empty, or cut short after its first line: its writer may still be at it.
+bool MayBeBeingWritten(const std::string& text) {
+  std::size_t firstLineEnd = text.find('\n');
+  return firstLineEnd == std::string::npos || text.compare(0, firstLineEnd, kLockVersion) == 0;
+}
+
 std::string ClearAdvice(const Drive& drive) {
   return "; if no run uses the folder, remove " + drive.ShownName(kLockName);
 }
@@ -129,7 +140,7 @@ Step TakeOverStale(Drive& drive, const std::string& judged, const std::string& o
 
 // What stands under the lock's name and is not this run's.
 Step JudgeOtherLock(Drive& drive, const ProcessFacts& self, const std::string& ownName,
-                    std::string* problem) {
+                    int round, std::string* problem) {
   std::string shown = drive.ShownName(kLockName);
   EntryKind kind = drive.KindOf(kLockName);
   std::string text, reason;
@@ -155,6 +166,10 @@ Step JudgeOtherLock(Drive& drive, const ProcessFacts& self, const std::string& o
                  ClearAdvice(drive);
       return Step::kStop;
     case Parsed::kUnreadable:
+      if (round + 1 < kRounds && MayBeBeingWritten(text)) {
+        std::this_thread::sleep_for(kWriterWait * (1 << round));
+        return Step::kAgain;
+      }
       *problem = text.empty() ? "the folder is locked by a run that left " + shown + " empty" +
                                     ClearAdvice(drive)
                               : "the folder is locked, but " + shown + " is not tunewerk's lock" +
@@ -211,7 +226,7 @@ bool FolderLock::Take(Drive& drive, const ProcessFacts& self, std::string* probl
       ++unseen;
       continue;  // its holder just let it go, or the system cannot show it
     }
-    if (JudgeOtherLock(drive, self, ownName, problem) == Step::kStop) return false;
+    if (JudgeOtherLock(drive, self, ownName, round, problem) == Step::kStop) return false;
   }
   // A name that refuses the create in every round and never shows is not a
   // run's lock: a link that leads nowhere, where the system follows links.
