@@ -49,7 +49,7 @@ const char kUsage[] =
     "  --compare OLD NEW\n"
     "                 print which programmes of receiver file NEW are new,\n"
     "                 gone or renumbered against OLD (3ci.drc user.drc)\n"
-        "  -h, --help     show this text (on Windows also /?)\n"
+    "  -h, --help     show this text (on Windows also /?)\n"
     "  --version      show the version\n"
     "\n"
     "Exit status: 0 when the files were generated (or listed, or compared), 1\n"

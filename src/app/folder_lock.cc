@@ -139,8 +139,8 @@ Step TakeOverStale(Drive& drive, const std::string& judged, const std::string& o
 }
 
 // What stands under the lock's name and is not this run's.
-Step JudgeOtherLock(Drive& drive, const ProcessFacts& self, const std::string& ownName,
-                    int round, std::string* problem) {
+Step JudgeOtherLock(Drive& drive, const ProcessFacts& self, const std::string& ownName, int round,
+                    std::string* problem) {
   std::string shown = drive.ShownName(kLockName);
   EntryKind kind = drive.KindOf(kLockName);
   std::string text, reason;

@@ -128,10 +128,10 @@ int RunProgram(int argc, const char* const* argv) {
   }
   if (line.action == CommandAction::kRun) return Run(line);
   std::string errorLine;
-  int status = line.action == CommandAction::kCompare
-                   ? CompareFilesAt(line.compareOld, line.compareNew, MakeStandardOutput(),
-                                    &errorLine)
-                   : ListFileAt(line.listFile, MakeStandardOutput(), &errorLine);
+  int status =
+      line.action == CommandAction::kCompare
+          ? CompareFilesAt(line.compareOld, line.compareNew, MakeStandardOutput(), &errorLine)
+          : ListFileAt(line.listFile, MakeStandardOutput(), &errorLine);
   ShowErrorLines(errorLine);
   return EndBeforeRun(status);
 }

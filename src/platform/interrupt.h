@@ -15,8 +15,8 @@ namespace tunewerk {
 // ...); on Windows Ctrl-C, Ctrl-Break and a closed console.
 
 // The temporaries to delete, one slot per output and one for the folder's
-// lock, bound to it for the rest of the process. The run writes it with stop signals held; the handler
-// reads it through Path, which only loads atomics and reads fixed buffers.
+// lock, bound to it for the rest of the process. The run writes it with stop signals held; the
+// handler reads it through Path, which only loads atomics and reads fixed buffers.
 class TemporaryTable {
  public:
   static constexpr int kSlots = 5;

@@ -243,7 +243,8 @@ TEST_P(BesideProgramTest, MissingInputNamesTheProgramFolder) {
   const BesideProgramCase& c = GetParam();
   c.arrange(drive);
   MemoryTerminal terminal("y\ny\n\ny\n");
-  EXPECT_EQ(RunTunewerk(drive, terminal, &error, {.programFolder = {"D:\\Tune werk\\", c.inProgramFolder}}),
+  EXPECT_EQ(RunTunewerk(drive, terminal, &error,
+                        {.programFolder = {"D:\\Tune werk\\", c.inProgramFolder}}),
             1);
   EXPECT_EQ(error, c.error);
 }
