@@ -19,9 +19,11 @@ constexpr std::size_t kLockCapacity = 1024;
 // Takes-over that keep losing to other runs end as a locked folder.
 constexpr int kRounds = 4;
 // A run creates its lock and then writes it: one found empty or cut short may
-// be one being written, so it is read again after this wait (each round
-// waits twice as long) before it counts as left behind.
+// be one being written, so it is read again after this wait (each time twice
+// as long) before it counts as left behind by a run killed in between, or by
+// a machine that lost power before the lock's text reached the disk.
 constexpr std::chrono::milliseconds kWriterWait(40);
+constexpr int kWriterWaits = 3;
 
 struct Holder {
   std::string kind;
@@ -139,8 +141,8 @@ Step TakeOverStale(Drive& drive, const std::string& judged, const std::string& o
 }
 
 // What stands under the lock's name and is not this run's.
-Step JudgeOtherLock(Drive& drive, const ProcessFacts& self, const std::string& ownName, int round,
-                    std::string* problem) {
+Step JudgeOtherLock(Drive& drive, const ProcessFacts& self, const std::string& ownName,
+                    int* waits, std::string* problem) {
   std::string shown = drive.ShownName(kLockName);
   EntryKind kind = drive.KindOf(kLockName);
   std::string text, reason;
@@ -166,15 +168,19 @@ Step JudgeOtherLock(Drive& drive, const ProcessFacts& self, const std::string& o
                  ClearAdvice(drive);
       return Step::kStop;
     case Parsed::kUnreadable:
-      if (round + 1 < kRounds && MayBeBeingWritten(text)) {
-        std::this_thread::sleep_for(kWriterWait * (1 << round));
+      if (!MayBeBeingWritten(text)) {
+        *problem = "the folder is locked, but " + shown + " is not tunewerk's lock" +
+                   ClearAdvice(drive);
+        return Step::kStop;
+      }
+      if (*waits < kWriterWaits) {
+        std::this_thread::sleep_for(kWriterWait * (1 << *waits));
+        ++*waits;
         return Step::kAgain;
       }
-      *problem = text.empty() ? "the folder is locked by a run that left " + shown + " empty" +
-                                    ClearAdvice(drive)
-                              : "the folder is locked, but " + shown + " is not tunewerk's lock" +
-                                    ClearAdvice(drive);
-      return Step::kStop;
+      // Its writer, were it alive but slow, finds its lock gone when it reads
+      // it back, and does not count itself the holder.
+      return TakeOverStale(drive, text, ownName, problem);
     case Parsed::kHolder:
       break;
   }
@@ -195,6 +201,17 @@ Step JudgeOtherLock(Drive& drive, const ProcessFacts& self, const std::string& o
   return Step::kStop;
 }
 
+// Another run takes over a lock that stays empty too long: one whose writer
+// was that slow has lost it, and what stands under the name is not its own.
+bool StillOurs(Drive& drive, const std::string& text) {
+  std::string found, reason;
+  bool cut = false;
+  if (drive.ReadSmallFile(kLockName, kLockCapacity, &found, &cut, &reason)) {
+    return !cut && found == text;
+  }
+  return drive.KindOf(kLockName) == EntryKind::kFile;
+}
+
 }  // namespace
 
 ProcessFacts SystemProcessFacts() {
@@ -206,7 +223,9 @@ bool FolderLock::Take(Drive& drive, const ProcessFacts& self, std::string* probl
   std::string text = LockText(self, nonce);
   std::string ownName = std::string(kLockName) + "-" + nonce;
   int unseen = 0;
-  for (int round = 0; round < kRounds; ++round) {
+  int waits = 0;
+  int round = 0;
+  for (; round < kRounds + waits; ++round) {
     std::string reason;
     // A stop that comes now removes the lock with the temporaries.
     HoldStopSignals();
@@ -214,8 +233,12 @@ bool FolderLock::Take(Drive& drive, const ProcessFacts& self, std::string* probl
     if (created) RememberTemporary(kLockName, drive.SystemPath(kLockName));
     ReleaseStopSignals();
     if (created) {
-      text_ = text;
-      return true;
+      if (StillOurs(drive, text)) {
+        text_ = text;
+        return true;
+      }
+      ForgetTemporary(kLockName);
+      continue;
     }
     if (drive.LastCreateFailure() != CreateFailure::kExists &&
         drive.KindOf(kLockName) == EntryKind::kAbsent) {
@@ -226,11 +249,11 @@ bool FolderLock::Take(Drive& drive, const ProcessFacts& self, std::string* probl
       ++unseen;
       continue;  // its holder just let it go, or the system cannot show it
     }
-    if (JudgeOtherLock(drive, self, ownName, round, problem) == Step::kStop) return false;
+    if (JudgeOtherLock(drive, self, ownName, &waits, problem) == Step::kStop) return false;
   }
   // A name that refuses the create in every round and never shows is not a
   // run's lock: a link that leads nowhere, where the system follows links.
-  *problem = unseen == kRounds ? "cannot lock this folder: " + drive.ShownName(kLockName) +
+  *problem = unseen == round ? "cannot lock this folder: " + drive.ShownName(kLockName) +
                                      " stands but cannot be read (a link that leads nowhere?)" +
                                      ClearAdvice(drive)
                                : kLockedLine;

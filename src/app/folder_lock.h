@@ -29,9 +29,14 @@ namespace tunewerk {
 //   judged stale is it removed and the lock created anew, exclusively, so
 //   that of two runs taking over at once one wins. A live lock renamed by
 //   mistake goes back (hard-linked, so that it never replaces another);
+// - an empty lock, or one cut short after its first line, that stays so
+//   while it is read again over about 0.3 s: its writer was killed between
+//   creating and writing it, or the machine lost power first. It is taken
+//   over as a stale one. A run reads its lock back once written, so a writer
+//   that was only that slow finds it gone and does not count itself holder;
 // - any other holder (another host, another kind, a process that cannot be
-//   asked), an unknown version, an empty or cut lock: the run ends with a
-//   line that says how to clear it.
+//   asked), an unknown version, a file that is not a lock: the run ends with
+//   a line that says how to clear it.
 // A run removes the lock only while it holds this run's nonce.
 constexpr char kLockName[] = ".tunewerk-lock";
 

@@ -68,12 +68,10 @@ const LockCase kLockCases[] = {
      "uses the folder, remove .tunewerk-lock",
      "kept"},
     {"an empty lock (a run killed before it wrote)",
-     [](MemoryDrive& d) { d.files[kLockName] = ""; },
-     "the folder is locked by a run that left .tunewerk-lock empty; if no run uses the folder, "
-     "remove .tunewerk-lock",
-     "kept"},
-    {"a lock cut short",
-     [](MemoryDrive& d) { d.files[kLockName] = kStale.substr(0, kStale.size() - 5); },
+     [](MemoryDrive& d) { d.files[kLockName] = ""; }, "", kOurs},
+    {"a lock cut short", [](MemoryDrive& d) { d.files[kLockName] = kStale.substr(0, 20); }, "",
+     kOurs},
+    {"a file that is not a lock", [](MemoryDrive& d) { d.files[kLockName] = "notes\n"; },
      "the folder is locked, but .tunewerk-lock is not tunewerk's lock; if no run uses the folder, "
      "remove .tunewerk-lock",
      "kept"},
@@ -147,6 +145,34 @@ TEST(FolderLockTest, OfTwoRunsTakingOverOnlyOneWins) {
   std::string problem;
   EXPECT_FALSE(lock.Take(drive, kSelf, &problem));
   EXPECT_EQ(problem, "the folder is locked by another run or program");
+  EXPECT_EQ(drive.files, (std::map<std::string, std::string>{{kLockName, kLive}}));
+}
+
+// This run was so slow to write its new lock that another run took the empty
+// file for one left behind and put its own in its place.
+class OvertakenDrive : public MemoryDrive {
+ public:
+  bool CreateMarker(std::string_view name, std::string_view content,
+                    std::string* reason) override {
+    bool created = MemoryDrive::CreateMarker(name, content, reason);
+    if (created && !overtaken_) {
+      overtaken_ = true;
+      files[kLockName] = kLive;
+    }
+    return created;
+  }
+
+ private:
+  bool overtaken_ = false;
+};
+
+TEST(FolderLockTest, AWriterOvertakenWhileWritingDoesNotHoldTheFolder) {
+  OvertakenDrive drive;
+  FolderLock lock;
+  std::string problem;
+  EXPECT_FALSE(lock.Take(drive, kSelf, &problem));
+  EXPECT_EQ(problem, "the folder is locked by another run or program");
+  lock.Release(drive);
   EXPECT_EQ(drive.files, (std::map<std::string, std::string>{{kLockName, kLive}}));
 }
 

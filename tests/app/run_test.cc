@@ -98,6 +98,7 @@ TEST_F(RunTest, FilesAreOpenedCreatedAndReplacedInTheirOrder) {
   drive.files["audio.txt"] = "old audio";
   EXPECT_EQ(Run("y\ny\n\ny\n"), 0);
   std::vector<std::string> expected = {"mark .tunewerk-lock",
+                                       "read .tunewerk-lock",
                                        "open vaz3er.ini",
                                        "open user.sdx",
                                        "create user.drc",

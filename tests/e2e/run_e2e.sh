@@ -381,8 +381,8 @@ done
 
 # Windows: a folder where the user may not create files (C:\ to anyone but
 # an administrator) refuses the lock: the line names -C. An empty lock file
-# already there (a run killed as it made it) is never taken for a free
-# folder: the line says how to clear it. An immutable folder refuses even
+# already there (a run killed as it made it) cannot be taken over there:
+# the line says how to clear it. An immutable folder refuses even
 # root; where one cannot be made the case is skipped.
 if [ "$platform" = .windows ]; then
   trap 'chattr -i "$drive" 2>/dev/null; exit 1' INT TERM
@@ -396,7 +396,7 @@ if [ "$platform" = .windows ]; then
       check_status "no rights, lock $lock" 1
       case $lock in
       absent) line='; name a folder with -C (for instance tunewerk\.exe -C D:\\Receiver)$' ;;
-      present) line='^tunewerk: the folder is locked by a run that left .*\.tunewerk-lock empty; if no run uses the folder, remove .*\.tunewerk-lock$' ;;
+      present) line='^tunewerk: cannot take over .*\.tunewerk-lock, left by a run that ended: .*; if no run uses the folder, remove .*\.tunewerk-lock$' ;;
       esac
       if [ "$(wc -l <"$scratch/stderr.txt")" -eq 1 ] && grep -q "$line" "$scratch/stderr.txt"
       then pass; else fail "no rights, lock $lock" "stderr: $(cat "$scratch/stderr.txt")"; fi

@@ -95,7 +95,7 @@ FIFO|mkfifo .tunewerk-lock|1|cannot lock this folder: .tunewerk-lock: it is not 
 link to a device|ln -s /dev/zero .tunewerk-lock|1|cannot lock this folder: .tunewerk-lock: it is a symbolic link; tunewerk locks the folder with a plain file of that name
 link out of the folder|ln -s ../outside.txt .tunewerk-lock|1|cannot lock this folder: .tunewerk-lock: it is a symbolic link; tunewerk locks the folder with a plain file of that name
 directory|mkdir .tunewerk-lock|1|cannot lock this folder: .tunewerk-lock: it is a directory; tunewerk locks the folder with a plain file of that name
-empty|: >.tunewerk-lock|1|the folder is locked by a run that left .tunewerk-lock empty; if no run uses the folder, remove .tunewerk-lock
+empty (its writer killed)|: >.tunewerk-lock|0|
 another host|printf 'tunewerk lock 1\nkind posix\nhost web\npid 1\nnonce 0123456789abcdef\n' >.tunewerk-lock|1|the folder is locked by process 1 (posix) on web, which this run cannot ask; if no run uses the folder, remove .tunewerk-lock
 EOF
 
