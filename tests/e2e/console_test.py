@@ -320,21 +320,35 @@ def test_closing_line_goes_right_below_the_last_row_used():
         session.type("\x04")
 
     cases = (
-        # name, the input left out, what is typed, the last row drawn, the closing line
-        ("Ctrl-D at the second question", None, cancel_at_the_second_question, 6, CANCELLED),
-        ("no settings file", "vaz3er.ini", answer_all, 10,
+        # name, the input left out, held by a live run, what is typed, the last row drawn,
+        # the closing line
+        ("Ctrl-D at the second question", None, False, cancel_at_the_second_question, 6,
+         CANCELLED),
+        ("no settings file", "vaz3er.ini", False, answer_all, 10,
          b"tunewerk: cannot open vaz3er.ini: No such file or directory\n"),
+        ("folder held by a live run", None, True, lambda session: None, 0,
+         b"tunewerk: the folder is locked by another run or program\n"),
     )
-    for name, missing, typing, last_row, line in cases:
+    for name, missing, held, typing, last_row, line in cases:
         drive = fresh_drive()
         if missing:
             os.remove(os.path.join(drive, missing))
+        if held:
+            holder = PtySession(drive, 80, 25)
+            holder.wait_for_text(5, PROMPTS[0].rstrip())
         session = PtySession(drive, 80, 25, stderr_on_terminal=True)
         typing(session)
         status, _ = session.finish()
         rows = session.screen.lines()
         check(name, status == 1 and len(rows) == last_row + 1 and
               rows[last_row] == line.decode().rstrip("\n"), f"status {status}, screen {rows!r}")
+        # The line comes last, after the reset; a run that drew nothing resets nothing.
+        shown = line.replace(b"\n", b"\r\n")
+        check(name, session.output.endswith(shown) if last_row else session.output == shown,
+              f"terminal got {bytes(session.output[-120:])!r}")
+        if held:
+            holder.type("\x04")
+            holder.finish()
         shutil.rmtree(drive)
 
 
@@ -390,6 +404,10 @@ def test_resize_redraws_with_the_cursor_row_visible():
         session.wait_for_text(6, PROMPTS[3][:40].rstrip())
         check(name, session.screen.text(1) == "User.drc, audio.txt, video.txt and tunew",
               f"row 1 reads {session.screen.text(1)!r}")
+        used = cpu_seconds(session.process.pid)
+        time.sleep(1)
+        used = cpu_seconds(session.process.pid) - used
+        check("waiting after a resize", used < 0.2, f"{used:.2f} s of CPU in 1 s")
     except TimeoutError as e:
         check(name, False, f"no redraw: {e}; screen {session.screen.lines()!r}")
     with session.lock:
@@ -422,6 +440,12 @@ def process_state(pid):
         return f.read().rsplit(")", 1)[1].split()[0]
 
 
+def cpu_seconds(pid):
+    with open(f"/proc/{pid}/stat") as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")  # utime + stime
+
+
 def test_ctrl_z_then_fg_in_a_job_control_shell():
     drive = fresh_drive()
     env = dict(os.environ, PS1="$ ", HISTFILE="/dev/null")
@@ -429,28 +453,29 @@ def test_ctrl_z_then_fg_in_a_job_control_shell():
     session.type(f"'{PROGRAM}'\n")
     session.wait_for_text(5, PROMPTS[0].rstrip())
     program = children(session.process.pid)[0]
-    with session.lock:
-        mark = len(session.output)
-    session.type("\x1a")  # Ctrl-Z
-    deadline = time.time() + TIMEOUT
-    while process_state(program) != "T" and time.time() < deadline:
-        time.sleep(0.02)
-    name = "Ctrl-Z"
-    check(name, process_state(program) == "T", "the program did not stop")
-    session.wait_until(lambda s: any("Stopped" in s.text(r) for r in range(1, 26)), "the shell")
-    with session.lock:
-        stopped_output = bytes(session.output[mark:])
-    check(name, RESTORE in stopped_output and stopped_output.index(RESTORE) <
-          stopped_output.index(b"Stopped"), f"terminal not restored: {stopped_output!r}")
-    with session.lock:
-        mark = len(session.output)
-    session.type("fg\n")
-    try:
-        session.wait_for_text(1, "Tunewerk 1.06 for Radix 3CI-Advanced by Ostervald")
-        session.wait_for_text(5, PROMPTS[0].rstrip())
-        check("fg", b"\x1b[?7l" in session.output[mark:], "autowrap not turned off again")
-    except TimeoutError as e:
-        check("fg", False, f"no redraw: {e}")
+    # The second stop checks that the stop handler is still there after a continue.
+    for name in ("Ctrl-Z", "Ctrl-Z after fg"):
+        with session.lock:
+            mark = len(session.output)
+        session.type("\x1a")  # Ctrl-Z
+        deadline = time.time() + TIMEOUT
+        while process_state(program) != "T" and time.time() < deadline:
+            time.sleep(0.02)
+        check(name, process_state(program) == "T", "the program did not stop")
+        session.wait_until(lambda s: any("Stopped" in s.text(r) for r in range(1, 26)), "the shell")
+        with session.lock:
+            stopped_output = bytes(session.output[mark:])
+        check(name, RESTORE in stopped_output and stopped_output.index(RESTORE) <
+              stopped_output.index(b"Stopped"), f"terminal not restored: {stopped_output!r}")
+        with session.lock:
+            mark = len(session.output)
+        session.type("fg\n")
+        try:
+            session.wait_for_text(1, "Tunewerk 1.06 for Radix 3CI-Advanced by Ostervald")
+            session.wait_for_text(5, PROMPTS[0].rstrip())
+            check("fg", b"\x1b[?7l" in session.output[mark:], "autowrap not turned off again")
+        except TimeoutError as e:
+            check("fg", False, f"no redraw: {e}")
     session.type("y\n")
     answer_all(session, first=1)
     session.wait_for_text(19, "files generated successfully")
@@ -505,19 +530,21 @@ def test_too_little_memory_ends_cleanly():
     for memory_kib in (6000, 7000, 8000, 9000, 10000, 12000):
         drive = fresh_drive()
         before = drive_state(drive)
-        session = PtySession(drive, 65535, 65535, memory_kib=memory_kib)
+        session = PtySession(drive, 65535, 65535, memory_kib=memory_kib, stderr_on_terminal=True)
         time.sleep(0.2)
         session.type("y\nn\n\ny\n")
-        status, stderr = session.finish()
+        status, _ = session.finish()
         name = f"{memory_kib} KiB of memory"
         if status == 1:
             seen_failure = True
-            check(name, stderr == b"tunewerk: out of memory; no file was changed\n", f"{stderr!r}")
+            # The line is the last thing on the terminal: no reset follows it.
+            line = b"tunewerk: out of memory; no file was changed\r\n"
+            drawn = session.output[:-len(line)]
+            check(name, session.output.endswith(line), f"{bytes(session.output[-120:])!r}")
             check(name, drive_state(drive) == before, "the drive changed")
-            check(name, session.output == b"" or session.output.endswith(RESTORE),
-                  "terminal not restored")
+            check(name, drawn == b"" or drawn.endswith(RESTORE), "terminal not restored first")
         else:
-            check(name, status == 0 and outputs_as_expected(drive), f"status {status} {stderr!r}")
+            check(name, status == 0 and outputs_as_expected(drive), f"status {status}")
         shutil.rmtree(drive)
     check("out of memory", seen_failure, "no limit made the run fail")
 

@@ -269,12 +269,14 @@ class LiveTerminal : public Terminal {
     for (int row = 1; row <= rows; ++row) DrawRow(screen, row, &out);
     AppendMove(std::min(cursorColumn, columns), cursorRow - top_, &out);
     out += "\x1b[?25h";
+    // Only once the draw is built (it may run out of memory): a run that
+    // wrote nothing has nothing to reset.
+    if (!entered_) SetInterruptRestore(kRestore);
+    entered_ = true;
     Write(out);
   }
 
   void ClearTerminal(int rows, std::string* out) {
-    if (!entered_) SetInterruptRestore(kRestore);
-    entered_ = true;
     *out += kEnter;
     AppendAttribute(kClearedAttribute, out);
     current_ = kClearedAttribute;
