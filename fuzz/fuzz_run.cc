@@ -32,8 +32,8 @@
 
 #include "app/compare_command.h"
 #include "app/folder_lock.h"
-#include "app/replacement.h"
 #include "app/run.h"
+#include "io/output_set.h"
 #include "model/screen.h"
 #include "platform/transcript.h"
 #include "support/memory_drive.h"
@@ -228,7 +228,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   CheckScreenPut(contents[1].substr(0, 4096), width, height);
   tunewerk::MemoryTerminal terminal(answers, width, height);
   std::string errorLine;
-  int status = tunewerk::RunTunewerk(drive, terminal, &errorLine, {.keepOrder = Bit(flags, 4)});
+  int status = tunewerk::RunTunewerk(drive, terminal, &errorLine,
+                                     {.keepOrder = Bit(flags, 4), .stops = &tunewerk::TestStops()});
 
   CheckErrorLine(status, errorLine);
   if (Bit(faults, 6)) Check(status == 1 && drive.files == before, "a locked folder is left alone");

@@ -141,8 +141,8 @@ Step TakeOverStale(Drive& drive, const std::string& judged, const std::string& o
 }
 
 // What stands under the lock's name and is not this run's.
-Step JudgeOtherLock(Drive& drive, const ProcessFacts& self, const std::string& ownName,
-                    int* waits, std::string* problem) {
+Step JudgeOtherLock(Drive& drive, const ProcessFacts& self, const std::string& ownName, int* waits,
+                    std::string* problem) {
   std::string shown = drive.ShownName(kLockName);
   EntryKind kind = drive.KindOf(kLockName);
   std::string text, reason;
@@ -169,8 +169,8 @@ Step JudgeOtherLock(Drive& drive, const ProcessFacts& self, const std::string& o
       return Step::kStop;
     case Parsed::kUnreadable:
       if (!MayBeBeingWritten(text)) {
-        *problem = "the folder is locked, but " + shown + " is not tunewerk's lock" +
-                   ClearAdvice(drive);
+        *problem =
+            "the folder is locked, but " + shown + " is not tunewerk's lock" + ClearAdvice(drive);
         return Step::kStop;
       }
       if (*waits < kWriterWaits) {
@@ -228,16 +228,16 @@ bool FolderLock::Take(Drive& drive, const ProcessFacts& self, std::string* probl
   for (; round < kRounds + waits; ++round) {
     std::string reason;
     // A stop that comes now removes the lock with the temporaries.
-    HoldStopSignals();
+    stops_.Hold();
     bool created = drive.CreateMarker(kLockName, text, &reason);
-    if (created) RememberTemporary(kLockName, drive.SystemPath(kLockName));
-    ReleaseStopSignals();
+    if (created) stops_.Remember(kLockName, drive.SystemPath(kLockName));
+    stops_.Release();
     if (created) {
       if (StillOurs(drive, text)) {
         text_ = text;
         return true;
       }
-      ForgetTemporary(kLockName);
+      stops_.Forget(kLockName);
       continue;
     }
     if (drive.LastCreateFailure() != CreateFailure::kExists &&
@@ -254,9 +254,9 @@ bool FolderLock::Take(Drive& drive, const ProcessFacts& self, std::string* probl
   // A name that refuses the create in every round and never shows is not a
   // run's lock: a link that leads nowhere, where the system follows links.
   *problem = unseen == round ? "cannot lock this folder: " + drive.ShownName(kLockName) +
-                                     " stands but cannot be read (a link that leads nowhere?)" +
-                                     ClearAdvice(drive)
-                               : kLockedLine;
+                                   " stands but cannot be read (a link that leads nowhere?)" +
+                                   ClearAdvice(drive)
+                             : kLockedLine;
   return false;
 }
 
@@ -264,13 +264,13 @@ void FolderLock::Release(Drive& drive) {
   if (text_.empty()) return;
   std::string text, reason;
   bool cut = false;
-  HoldStopSignals();
+  stops_.Hold();
   if (drive.ReadSmallFile(kLockName, kLockCapacity, &text, &cut, &reason) && !cut &&
       text == text_) {
     drive.Remove(kLockName, &reason);
   }
-  ForgetTemporary(kLockName);
-  ReleaseStopSignals();
+  stops_.Forget(kLockName);
+  stops_.Release();
   text_.clear();
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/drive.h"
+#include "platform/interrupt.h"
 #include "platform/process.h"
 
 namespace tunewerk {
@@ -52,7 +53,7 @@ ProcessFacts SystemProcessFacts();
 
 class FolderLock {
  public:
-  FolderLock() = default;
+  explicit FolderLock(Stops& stops) : stops_(stops) {}
   FolderLock(const FolderLock&) = delete;
   FolderLock& operator=(const FolderLock&) = delete;
 
@@ -62,6 +63,8 @@ class FolderLock {
   void Release(Drive& drive);
 
  private:
+  // A stop while the lock is held removes it with the temporaries.
+  Stops& stops_;
   // The lock's text while this run holds it, empty otherwise.
   std::string text_;
 };

@@ -6,12 +6,12 @@
 
 #include "app/dialogue.h"
 #include "app/folder_lock.h"
-#include "app/replacement.h"
 #include "console/console.h"
 #include "drc/receiver_file.h"
 #include "drc/receiver_tables.h"
 #include "io/file_error_state.h"
 #include "io/files.h"
+#include "io/output_set.h"
 #include "model/channel_tables.h"
 #include "order/keep_order.h"
 #include "order/order_programmes.h"
@@ -52,16 +52,18 @@ bool SystemFileExists(const std::string& path) {
 
 // Everything a run holds, allocated once at its start.
 struct RunState {
-  RunState(Drive& drive, Terminal& terminal)
-      : console(terminal, state),
+  RunState(Drive& drive, Stops& stops, Terminal& terminal)
+      : stops(stops),
+        console(terminal, state),
         settings(drive, state),
         sdx(drive, state),
         oldReceiver(drive, state),
-        radioList(drive, state),
-        tvList(drive, state),
-        receiver(drive, state),
-        listing(drive, state) {}
+        radioList(drive, stops, state),
+        tvList(drive, stops, state),
+        receiver(drive, stops, state),
+        listing(drive, stops, state) {}
 
+  Stops& stops;
   FileErrorState state;
   Console console;
   ChannelTables tables;
@@ -149,7 +151,9 @@ void ReplaceOrDiscardOutputs(RunState& run, Drive& drive, std::string* warnings)
     return;
   }
   std::string failure;
-  if (!ReplaceOutputs(drive, kOutputNames, &failure, warnings)) run.state.Enter(failure);
+  if (!ReplaceOutputs(drive, run.stops, kOutputNames, &failure, warnings)) {
+    run.state.Enter(failure);
+  }
 }
 
 // Users who unpack the program put the inputs beside it rather than in c:\.
@@ -186,9 +190,9 @@ std::string Warnings(const ChannelTables& tables, bool listCut, const std::strin
 }
 
 // The run once the folder is locked and put right.
-int RunLocked(Drive& drive, Terminal& terminal, std::string* stderrText,
+int RunLocked(Drive& drive, Stops& stops, Terminal& terminal, std::string* stderrText,
               const RunRequest& request) {
-  auto run = std::make_unique<RunState>(drive, terminal);
+  auto run = std::make_unique<RunState>(drive, stops, terminal);
   std::unique_ptr<KeptOrder> kept = request.keepOrder ? std::make_unique<KeptOrder>() : nullptr;
   Console& console = run->console;
   ChannelTables& tables = run->tables;
@@ -256,7 +260,8 @@ void WaitForEnterBeforeClosing(Terminal& terminal, int status) {
 int RunTunewerk(Drive& drive, Terminal& terminal, std::string* stderrText,
                 const RunRequest& request) {
   std::string problem;
-  FolderLock lock;
+  Stops& stops = request.stops != nullptr ? *request.stops : SystemStops();
+  FolderLock lock(stops);
   const ProcessFacts& process =
       request.process != nullptr ? *request.process : SystemProcessFacts();
   if (!lock.Take(drive, process, &problem)) {
@@ -268,7 +273,7 @@ int RunTunewerk(Drive& drive, Terminal& terminal, std::string* stderrText,
     *stderrText = "tunewerk: " + problem + FolderAdvice(drive) + "\n";
   } else {
     try {
-      status = RunLocked(drive, terminal, stderrText, request);
+      status = RunLocked(drive, stops, terminal, stderrText, request);
     } catch (const std::bad_alloc&) {
       // Under the lock, what the run had begun is put right as the next run would.
       RepairOutputs(drive, kOutputNames, &problem);

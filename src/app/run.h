@@ -29,12 +29,14 @@ extern const char kLauncherName[];
 // the drive that lies in `programFolder` gets the way to use that folder on
 // its line. With `keepOrder`, the programmes that the old receiver file holds
 // keep its order, in front, and the new ones follow; the screen is the same.
-// `process` judges another run's lock (the system when null).
+// `process` judges another run's lock, `stops` holds stop signals and
+// removes the temporaries after one (the system's when null).
 struct RunRequest {
   const GivenAnswers* given = nullptr;
   bool keepOrder = false;
   ProgramFolderCheck programFolder{};
   const ProcessFacts* process = nullptr;
+  Stops* stops = nullptr;
 };
 
 // One run from the banner to "files generated successfully", against the

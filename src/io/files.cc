@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "io/output_set.h"
 #include "platform/cp437.h"
 
 namespace tunewerk {
@@ -80,7 +81,7 @@ void OutputFile::Create(std::string_view name) {
   shown_ = drive_->ShownName(name);
   if (state_.failed()) return;
   std::string reason;
-  if (!drive_->CreateTemporary(name, &file_, &reason)) {
+  if (!CreateTemporary(*drive_, *stops_, name, &file_, &reason)) {
     Fail("cannot create ", reason);
     return;
   }
@@ -175,7 +176,7 @@ void OutputFile::Discard() {
     file_.reset();
     open_ = false;
   }
-  if (created_) drive_->RemoveTemporary(name_);
+  if (created_) RemoveTemporary(*drive_, *stops_, name_);
   created_ = false;
 }
 

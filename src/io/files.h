@@ -10,6 +10,7 @@
 #include "io/file_error_state.h"
 #include "model/text_bytes.h"
 #include "platform/drive.h"
+#include "platform/interrupt.h"
 
 namespace tunewerk {
 
@@ -94,8 +95,9 @@ class InputFile {
 // Without a drive it writes to a stream handed to Attach (standard output).
 class OutputFile {
  public:
-  OutputFile(Drive& drive, FileErrorState& state) : drive_(&drive), state_(state) {}
-  explicit OutputFile(FileErrorState& state) : drive_(nullptr), state_(state) {}
+  OutputFile(Drive& drive, Stops& stops, FileErrorState& state)
+      : drive_(&drive), stops_(&stops), state_(state) {}
+  explicit OutputFile(FileErrorState& state) : drive_(nullptr), stops_(nullptr), state_(state) {}
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
 
@@ -135,6 +137,7 @@ class OutputFile {
   void Fail(std::string_view what, const std::string& reason);
 
   Drive* drive_;
+  Stops* stops_;
   FileErrorState& state_;
   std::unique_ptr<WritableFile> file_;
   std::string name_;

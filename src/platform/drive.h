@@ -32,18 +32,6 @@ class WritableFile {
   virtual bool Close(std::string* reason) = 0;
 };
 
-// The names of the run's own files beside an output: the new content while
-// it is written, and the old content while a replacement moves it aside.
-inline std::string TemporaryName(std::string_view output) {
-  return ".tunewerk-" + std::string(output) + ".tmp";
-}
-inline std::string SetAsideName(std::string_view output) {
-  return ".tunewerk-" + std::string(output) + ".old";
-}
-// The replacement's journal: present exactly while the outputs are being
-// replaced, and holding what undoing needs (which outputs existed).
-constexpr char kReplacingMarkerName[] = ".tunewerk-replacing";
-
 // The words for a file refused although the system would open it: an input or
 // output that is a directory, an input that is a FIFO or a device. Every other
 // failure is told in the system's words, taken in one place per OS.
@@ -56,9 +44,9 @@ enum class EntryKind { kAbsent, kFile, kDirectory, kLink, kOther };
 
 enum class CreateFailure { kNone, kExists, kNoRights, kOther };
 
-// Drive C. Names are bare file names ("user.sdx"). Outputs are never written
-// under their real names directly: they go to a temporary beside the target,
-// which is renamed into place once the whole set is complete.
+// Drive C: the system's file calls on one folder, nothing more (what the run
+// makes of them, its temporaries and journal, lives with the output set).
+// Names are bare file names ("user.sdx").
 class Drive {
  public:
   virtual ~Drive() = default;
@@ -68,11 +56,10 @@ class Drive {
   virtual bool OpenExisting(std::string_view name, std::unique_ptr<ReadableFile>* file,
                             std::string* shown, std::string* reason) = 0;
 
-  // Creates the temporary that will become `name`; fails when anything
-  // stands under the temporary's name. A stop signal that arrives meanwhile
-  // waits until the temporary is registered for removal.
-  virtual bool CreateTemporary(std::string_view name, std::unique_ptr<WritableFile>* file,
-                               std::string* reason) = 0;
+  // Creates the new file `name` for writing; fails when anything, a link
+  // included, stands under that name (the reason then names it).
+  virtual bool CreateNew(std::string_view name, std::unique_ptr<WritableFile>* file,
+                         std::string* reason) = 0;
 
   // What stands under `name` (a link counts as itself, not its target).
   virtual EntryKind KindOf(std::string_view name) = 0;
@@ -119,18 +106,10 @@ class Drive {
   // Makes the renames and removals so far durable.
   virtual bool SyncFolder(std::string* reason) = 0;
 
-  // From now on stop signals (Ctrl-C, SIGTERM, SIGHUP, SIGQUIT and every other
-  // signal that would end the process, a closed console) no longer stop the
-  // run: a replacement once begun is finished.
-  virtual void HoldStopsToEnd() = 0;
-
-  // Removes the temporary of `name` if there is one.
-  virtual void RemoveTemporary(std::string_view name) = 0;
-
   // How the user names an output or a missing input on this platform.
   virtual std::string ShownName(std::string_view name) const = 0;
 
-  // Why the last CreateTemporary or CreateMarker failed. kNoRights: the user
+  // Why the last CreateNew or CreateMarker failed. kNoRights: the user
   // may not create files in this folder at all (C:\ itself on Windows, to
   // anyone but an administrator); elsewhere such a refusal is kOther, told in
   // the system's words.

@@ -57,4 +57,24 @@ const char* RememberedTemporary(int slot) {
   return gTemporaries.Path(slot);
 }
 
+namespace {
+
+class ProcessStops : public Stops {
+ public:
+  void Hold() override { HoldStopSignals(); }
+  void Release() override { ReleaseStopSignals(); }
+  void HoldToEnd() override { HoldStopSignalsToEnd(); }
+  void Remember(std::string_view output, std::string_view path) override {
+    RememberTemporary(output, path);
+  }
+  void Forget(std::string_view output) override { ForgetTemporary(output); }
+};
+
+}  // namespace
+
+Stops& SystemStops() {
+  static ProcessStops stops;
+  return stops;
+}
+
 }  // namespace tunewerk

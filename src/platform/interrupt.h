@@ -64,6 +64,20 @@ void ReleaseStopSignals();
 // From now on stop signals never act; a Release no longer lets them through.
 void HoldStopSignalsToEnd();
 
+// The same, as the run's file services see it: the process's (SystemStops)
+// or a test's, so that a test never holds the test process's signals.
+class Stops {
+ public:
+  virtual ~Stops() = default;
+  virtual void Hold() = 0;
+  virtual void Release() = 0;
+  virtual void HoldToEnd() = 0;
+  // `path` is the name as the system's calls reach it.
+  virtual void Remember(std::string_view output, std::string_view path) = 0;
+  virtual void Forget(std::string_view output) = 0;
+};
+Stops& SystemStops();
+
 }  // namespace tunewerk
 
 #endif  // TUNEWERK_PLATFORM_INTERRUPT_H_

@@ -11,7 +11,7 @@
 namespace tunewerk {
 namespace {
 
-const std::string kStdout = MemoryDrive::TemporaryName("stdout");
+const std::string kStdout = TemporaryName("stdout");
 
 // Compares drive.files[oldName] with drive.files[newName] into drive.files[kStdout].
 int Compare(MemoryDrive& drive, const std::string& oldName, const std::string& newName,
@@ -21,7 +21,7 @@ int Compare(MemoryDrive& drive, const std::string& oldName, const std::string& n
   EXPECT_TRUE(drive.OpenExisting(oldName, &oldFile, &oldShown, &reason)) << reason;
   EXPECT_TRUE(drive.OpenExisting(newName, &newFile, &newShown, &reason)) << reason;
   std::unique_ptr<WritableFile> out;
-  EXPECT_TRUE(drive.CreateTemporary("stdout", &out, &reason)) << reason;
+  EXPECT_TRUE(drive.CreateNew(TemporaryName("stdout"), &out, &reason)) << reason;
   drive.files[kStdout];
   return CompareReceiverFiles(*oldFile, oldShown, *newFile, newShown, std::move(out), error);
 }

@@ -116,7 +116,7 @@ TEST_P(FolderLockTest, TakesTheFolderOnlyWhenItIsFree) {
   MemoryDrive drive;
   c.arrange(drive);
   const auto before = drive.files;
-  FolderLock lock;
+  FolderLock lock(TestStops());
   std::string problem;
   EXPECT_EQ(lock.Take(drive, kSelf, &problem), c.problem[0] == '\0');
   EXPECT_EQ(problem, c.problem);
@@ -141,7 +141,7 @@ INSTANTIATE_TEST_SUITE_P(Found, FolderLockTest, testing::ValuesIn(kLockCases), N
 TEST(FolderLockTest, OfTwoRunsTakingOverOnlyOneWins) {
   RacedDrive drive;
   drive.files[kLockName] = kStale;
-  FolderLock lock;
+  FolderLock lock(TestStops());
   std::string problem;
   EXPECT_FALSE(lock.Take(drive, kSelf, &problem));
   EXPECT_EQ(problem, "the folder is locked by another run or program");
@@ -152,8 +152,7 @@ TEST(FolderLockTest, OfTwoRunsTakingOverOnlyOneWins) {
 // file for one left behind and put its own in its place.
 class OvertakenDrive : public MemoryDrive {
  public:
-  bool CreateMarker(std::string_view name, std::string_view content,
-                    std::string* reason) override {
+  bool CreateMarker(std::string_view name, std::string_view content, std::string* reason) override {
     bool created = MemoryDrive::CreateMarker(name, content, reason);
     if (created && !overtaken_) {
       overtaken_ = true;
@@ -168,7 +167,7 @@ class OvertakenDrive : public MemoryDrive {
 
 TEST(FolderLockTest, AWriterOvertakenWhileWritingDoesNotHoldTheFolder) {
   OvertakenDrive drive;
-  FolderLock lock;
+  FolderLock lock(TestStops());
   std::string problem;
   EXPECT_FALSE(lock.Take(drive, kSelf, &problem));
   EXPECT_EQ(problem, "the folder is locked by another run or program");
@@ -178,7 +177,7 @@ TEST(FolderLockTest, AWriterOvertakenWhileWritingDoesNotHoldTheFolder) {
 
 TEST(FolderLockTest, ALockThatIsNoLongerThisRunsStays) {
   MemoryDrive drive;
-  FolderLock lock;
+  FolderLock lock(TestStops());
   std::string problem;
   ASSERT_TRUE(lock.Take(drive, kSelf, &problem));
   drive.files[kLockName] = kLive;

@@ -53,7 +53,7 @@ Outcome RunWith(const std::string& input, const GivenAnswers* given) {
   drive.files["3ci.drc"] = std::string(27012, 'h');
   MemoryTerminal terminal(input);
   std::string error;
-  int status = RunTunewerk(drive, terminal, &error, {.given = given});
+  int status = RunTunewerk(drive, terminal, &error, {.given = given, .stops = &TestStops()});
   EXPECT_EQ(error, "");
   return {status, terminal.transcript, drive.files};
 }

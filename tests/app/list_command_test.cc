@@ -17,7 +17,7 @@
 namespace tunewerk {
 namespace {
 
-const std::string kStdout = MemoryDrive::TemporaryName("stdout");
+const std::string kStdout = TemporaryName("stdout");
 
 // Lists drive.files[name] into drive.files[kStdout].
 int List(MemoryDrive& drive, const std::string& name, std::string* error) {
@@ -25,7 +25,7 @@ int List(MemoryDrive& drive, const std::string& name, std::string* error) {
   std::string shown, reason;
   EXPECT_TRUE(drive.OpenExisting(name, &file, &shown, &reason)) << reason;
   std::unique_ptr<WritableFile> out;
-  EXPECT_TRUE(drive.CreateTemporary("stdout", &out, &reason)) << reason;
+  EXPECT_TRUE(drive.CreateNew(TemporaryName("stdout"), &out, &reason)) << reason;
   drive.files[kStdout];
   return ListReceiverFile(*file, shown, std::move(out), error);
 }
@@ -69,7 +69,7 @@ TEST_P(ListedRunTest, LinesEqualTheRunsListing) {
   drive.files["3ci.drc"] = std::string(kHeaderSize, 'h');
   MemoryTerminal terminal(GetParam().answers);
   std::string error;
-  ASSERT_EQ(RunTunewerk(drive, terminal, &error), 0) << error;
+  ASSERT_EQ(RunTunewerk(drive, terminal, &error, {.stops = &TestStops()}), 0) << error;
   int transponders =
       static_cast<int>(static_cast<std::uint8_t>(drive.files["user.drc"][kHeaderSize + 5]));
 
@@ -94,7 +94,7 @@ TEST(ListCommandTest, NamesAreShownAsGlyphsNeverAsControlBytes) {
   drive.files["3ci.drc"] = std::string(kHeaderSize, 'h');
   MemoryTerminal terminal("y\ny\n\ny\n");
   std::string error;
-  ASSERT_EQ(RunTunewerk(drive, terminal, &error), 0) << error;
+  ASSERT_EQ(RunTunewerk(drive, terminal, &error, {.stops = &TestStops()}), 0) << error;
   std::string& drc = drive.files["user.drc"];
   drc.replace(kProgrammeSectionStart + 54, 8, "\x1b[2J\x84\r\x9b\0", 8);
 
@@ -116,7 +116,7 @@ TEST(ListCommandTest, ATagShorterThanThreeBytesIsShownPadded) {
   drive.files["3ci.drc"] = std::string(kHeaderSize, 'h');
   MemoryTerminal terminal("y\ny\n\ny\n");
   std::string error;
-  ASSERT_EQ(RunTunewerk(drive, terminal, &error), 0) << error;
+  ASSERT_EQ(RunTunewerk(drive, terminal, &error, {.stops = &TestStops()}), 0) << error;
   ASSERT_EQ(List(drive, "user.drc", &error), 0) << error;
   std::vector<std::string> listing = ListedLines(drive.files["tunewerk.txt"], 1);
   std::vector<std::string> listed = TrimmedLines(drive.files[kStdout], false);

@@ -62,7 +62,7 @@ TEST(MaximalRunTest, FillsBothTablesToTheirLimits) {
   drive.files["3ci.drc"] = std::string(kHeaderSize, '\x5a');
   MemoryTerminal terminal("y\ny\n\ny\n");
   std::string error;
-  ASSERT_EQ(RunTunewerk(drive, terminal, &error), 0) << error;
+  ASSERT_EQ(RunTunewerk(drive, terminal, &error, {.stops = &TestStops()}), 0) << error;
   EXPECT_EQ(error,
             "tunewerk: warning: the import stopped at the receiver's limit of 999 transponders; "
             "the rest of user.sdx was not read\n");
@@ -96,9 +96,9 @@ TEST(MaximalRunTest, FillsBothTablesToTheirLimits) {
   std::unique_ptr<WritableFile> out;
   std::string shown, reason;
   ASSERT_TRUE(drive.OpenExisting("user.drc", &file, &shown, &reason));
-  ASSERT_TRUE(drive.CreateTemporary("listed", &out, &reason));
+  ASSERT_TRUE(drive.CreateNew(TemporaryName("listed"), &out, &reason));
   ASSERT_EQ(ListReceiverFile(*file, shown, std::move(out), &error), 0) << error;
-  EXPECT_EQ(TrimmedLines(drive.files[MemoryDrive::TemporaryName("listed")], false),
+  EXPECT_EQ(TrimmedLines(drive.files[TemporaryName("listed")], false),
             ListedLines(drive.files["tunewerk.txt"], 999));
 }
 

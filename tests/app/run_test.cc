@@ -40,7 +40,8 @@ class RunTest : public testing::Test {
   int Run(const std::string& answers, bool keepOrder = false) {
     MemoryTerminal terminal(answers);
     error.clear();
-    int status = RunTunewerk(drive, terminal, &error, {.keepOrder = keepOrder});
+    int status =
+        RunTunewerk(drive, terminal, &error, {.keepOrder = keepOrder, .stops = &TestStops()});
     transcript = terminal.transcript;
     return status;
   }
@@ -101,11 +102,11 @@ TEST_F(RunTest, FilesAreOpenedCreatedAndReplacedInTheirOrder) {
                                        "read .tunewerk-lock",
                                        "open vaz3er.ini",
                                        "open user.sdx",
-                                       "create user.drc",
-                                       "create tunewerk.txt",
+                                       "create .tunewerk-user.drc.tmp",
+                                       "create .tunewerk-tunewerk.txt.tmp",
                                        "open 3ci.drc",
-                                       "create audio.txt",
-                                       "create video.txt",
+                                       "create .tunewerk-audio.txt.tmp",
+                                       "create .tunewerk-video.txt.tmp",
                                        "keep audio.txt .tunewerk-audio.txt.tmp",
                                        "mark .tunewerk-replacing",
                                        "link audio.txt .tunewerk-audio.txt.old",
@@ -153,9 +154,11 @@ const FaultCase kFaultCases[] = {
      "generating files",
      "tunewerk: cannot copy the receiver's settings from 3ci.drc: it has 27,000 bytes, 27,012 "
      "are needed\n"},
-    {"receiver file refused", [](MemoryDrive& d) { d.refusedCreates.push_back("user.drc"); },
+    {"receiver file refused",
+     [](MemoryDrive& d) { d.refusedCreates.push_back(TemporaryName("user.drc")); },
      "generating files", "tunewerk: cannot create user.drc: Permission denied\n"},
-    {"video list refused", [](MemoryDrive& d) { d.refusedCreates.push_back("video.txt"); },
+    {"video list refused",
+     [](MemoryDrive& d) { d.refusedCreates.push_back(TemporaryName("video.txt")); },
      "generating files", "tunewerk: cannot create video.txt: Permission denied\n"},
     {"disk full", [](MemoryDrive& d) { d.writeLimit = 100000; }, "generating files",
      "tunewerk: cannot write user.drc: No space left on device\n"},
@@ -166,7 +169,7 @@ const FaultCase kFaultCases[] = {
      "tunewerk: cannot replace user.drc: Operation not permitted\n"},
     {"receiver file denied for lack of rights",
      [](MemoryDrive& d) {
-       d.refusedCreates.push_back("user.drc");
+       d.refusedCreates.push_back(TemporaryName("user.drc"));
        d.refusalsForRights = true;
      },
      "generating files",
@@ -244,9 +247,10 @@ TEST_P(BesideProgramTest, MissingInputNamesTheProgramFolder) {
   const BesideProgramCase& c = GetParam();
   c.arrange(drive);
   MemoryTerminal terminal("y\ny\n\ny\n");
-  EXPECT_EQ(RunTunewerk(drive, terminal, &error,
-                        {.programFolder = {"D:\\Tune werk\\", c.inProgramFolder}}),
-            1);
+  EXPECT_EQ(
+      RunTunewerk(drive, terminal, &error,
+                  {.programFolder = {"D:\\Tune werk\\", c.inProgramFolder}, .stops = &TestStops()}),
+      1);
   EXPECT_EQ(error, c.error);
 }
 
@@ -289,7 +293,7 @@ TEST_P(WindowTest, ClosePromptOnlyInAWindowOfItsOwn) {
   MemoryTerminal terminal("y\ry\r\ry\rseen\rleft");
   terminal.consoleKeys = true;
   terminal.window = c.window;
-  int status = RunTunewerk(drive, terminal, &error);
+  int status = RunTunewerk(drive, terminal, &error, {.stops = &TestStops()});
   WaitForEnterBeforeClosing(terminal, status);
   EXPECT_EQ(status, c.listMissing ? 1 : 0);
   EXPECT_EQ(terminal.shownAfterRun, c.prompts ? "Press Enter to close this window." : "");
@@ -309,7 +313,7 @@ TEST_F(RunTest, CtrlZAndEnterAtAConsoleQuestionCancelsTheRun) {
     auto before = drive.files;
     MemoryTerminal terminal(keys);
     terminal.consoleKeys = true;
-    EXPECT_EQ(RunTunewerk(drive, terminal, &error), 1);
+    EXPECT_EQ(RunTunewerk(drive, terminal, &error, {.stops = &TestStops()}), 1);
     EXPECT_EQ(error, "tunewerk: cancelled at a question (end of input); no file was changed\n");
     EXPECT_EQ(drive.files, before);
   }
@@ -378,8 +382,8 @@ TEST_P(RunWarningTest, FollowsASuccessfulRun) {
 INSTANTIATE_TEST_SUITE_P(Warnings, RunWarningTest, testing::ValuesIn(kWarningCases), NameField());
 
 TEST_F(RunTest, StaleTemporariesOfAKilledRunAreRemoved) {
-  drive.files[MemoryDrive::TemporaryName("user.drc")] = "partial";
-  drive.files[MemoryDrive::TemporaryName("video.txt")] = "partial";
+  drive.files[TemporaryName("user.drc")] = "partial";
+  drive.files[TemporaryName("video.txt")] = "partial";
   drive.files.erase("user.sdx");  // even a failing run cleans up
   EXPECT_EQ(Run("\n\n\n\n"), 1);
   EXPECT_TRUE(Outputs().empty());

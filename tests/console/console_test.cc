@@ -99,7 +99,7 @@ TEST_P(ConsoleStreamTest, StandardStreamsStopTheRunCleanly) {
   terminal.inputFailsAtEnd = c.inputFailsAtEnd;
   terminal.outputFails = c.outputFails;
   std::string error;
-  EXPECT_EQ(RunTunewerk(drive, terminal, &error), c.status);
+  EXPECT_EQ(RunTunewerk(drive, terminal, &error, {.stops = &TestStops()}), c.status);
   EXPECT_EQ(error, c.errorLine);
   EXPECT_EQ(drive.files["tunewerk.txt"] != "old listing", c.replaced);
   EXPECT_EQ(drive.files.count("user.drc"), c.replaced ? 1u : 0u);

@@ -243,7 +243,7 @@ TEST(ReceiverFileTest, HeaderIsCopiedOrAShortOldFileFails) {
     drive.files["3ci.drc"] = OldFile(c.size);
     FileErrorState state;
     InputFile old(drive, state);
-    OutputFile out(drive, state);
+    OutputFile out(drive, TestStops(), state);
     out.Create("user.drc");
     old.Open("3ci.drc");
     CopyReceiverHeader(old, out);
@@ -262,7 +262,7 @@ std::string WholeFile(const ChannelTables& tables, const std::string& oldFile) {
   drive.files["3ci.drc"] = oldFile;
   FileErrorState state;
   InputFile old(drive, state);
-  OutputFile out(drive, state);
+  OutputFile out(drive, TestStops(), state);
   out.Create("user.drc");
   old.Open("3ci.drc");
   CopyReceiverHeader(old, out);

@@ -126,12 +126,13 @@ const FailureCase kFailureCases[] = {
        in.ReadByte();
      },
      "cannot read user.sdx: Input/output error"},
-    {"refused create", [](MemoryDrive& d) { d.refusedCreates.push_back("user.drc"); },
-     [](MemoryDrive& d, FileErrorState& s) { OutputFile(d, s).Create("user.drc"); },
+    {"refused create",
+     [](MemoryDrive& d) { d.refusedCreates.push_back(TemporaryName("user.drc")); },
+     [](MemoryDrive& d, FileErrorState& s) { OutputFile(d, TestStops(), s).Create("user.drc"); },
      "cannot create user.drc: Permission denied"},
     {"failing write", [](MemoryDrive& d) { d.writeLimit = 10; },
      [](MemoryDrive& d, FileErrorState& s) {
-       OutputFile out(d, s);
+       OutputFile out(d, TestStops(), s);
        out.Create("user.drc");
        out.WriteRepeated(0, 11);
        out.Close();
@@ -139,7 +140,7 @@ const FailureCase kFailureCases[] = {
      "cannot write user.drc: No space left on device"},
     {"failing rename", [](MemoryDrive& d) { d.refuseRenames = true; },
      [](MemoryDrive& d, FileErrorState& s) {
-       OutputFile out(d, s);
+       OutputFile out(d, TestStops(), s);
        out.Create("audio.txt");
        out.Close();
        out.Commit();
@@ -171,7 +172,7 @@ TEST_F(FilesTest, InTheErrorStateEveryFileOperationDoesNothing) {
   drive.files["in"] = "abc";
   InputFile opened(drive, state);
   opened.Open("in");
-  OutputFile created(drive, state);
+  OutputFile created(drive, TestStops(), state);
   created.Create("out");
   created.Write("before");
 
@@ -189,14 +190,14 @@ TEST_F(FilesTest, InTheErrorStateEveryFileOperationDoesNothing) {
   created.PutByte('x');
   created.Close();
   created.Commit();
-  OutputFile laterOut(drive, state);
+  OutputFile laterOut(drive, TestStops(), state);
   laterOut.Create("other");
   laterOut.Write("x");
   laterOut.Close();
 
   EXPECT_EQ(drive.files.count("out"), 0u);
-  EXPECT_EQ(drive.files.count(MemoryDrive::TemporaryName("other")), 0u);
-  EXPECT_EQ(drive.files[MemoryDrive::TemporaryName("out")], "");  // nothing was flushed
+  EXPECT_EQ(drive.files.count(TemporaryName("other")), 0u);
+  EXPECT_EQ(drive.files[TemporaryName("out")], "");  // nothing was flushed
   EXPECT_EQ(state.message(), "earlier failure");
 }
 
@@ -217,7 +218,7 @@ TEST_P(ErrorStateGuardTest, OperationDoesNothing) {
   InputFile in(drive, state);
   in.Open("in");
   ASSERT_EQ(in.ReadByte(), 'a');
-  OutputFile out(drive, state);
+  OutputFile out(drive, TestStops(), state);
   out.Create("out");
   out.Write("before");
   state.Enter("earlier failure");
@@ -255,7 +256,7 @@ INSTANTIATE_TEST_SUITE_P(
                   }},
         GuardCase{"create another output",
                   [](InputFile&, OutputFile&, MemoryDrive& drive, FileErrorState& state) {
-                    OutputFile other(drive, state);
+                    OutputFile other(drive, TestStops(), state);
                     other.Create("other");
                     other.Write("x");
                     other.Close();
@@ -297,7 +298,7 @@ TEST_F(FilesTest, NeverOpenedInputIsAtItsEnd) {
 
 // Bytes written after Close never reach the file, even past a buffer's worth.
 TEST_F(FilesTest, WritesAfterCloseAreDropped) {
-  OutputFile out(drive, state);
+  OutputFile out(drive, TestStops(), state);
   out.Create("out");
   out.Write("kept");
   out.Close();
@@ -331,7 +332,7 @@ TEST_F(FilesTest, ConsoleTextStopsInTheErrorStateButCursorAndColoursAct) {
 TEST_F(FilesTest, CommitReplacesOnlyAfterSuccessAndDiscardLeavesOldFile) {
   drive.files["user.drc"] = "old";
   {
-    OutputFile out(drive, state);
+    OutputFile out(drive, TestStops(), state);
     out.Create("user.drc");
     out.Write("new");
     out.Close();
@@ -340,7 +341,7 @@ TEST_F(FilesTest, CommitReplacesOnlyAfterSuccessAndDiscardLeavesOldFile) {
   }
   EXPECT_EQ(drive.files["user.drc"], "old");
   EXPECT_EQ(drive.files.size(), 1u);
-  OutputFile out(drive, state);
+  OutputFile out(drive, TestStops(), state);
   out.Create("user.drc");
   out.Write("new");
   out.Close();
@@ -351,7 +352,7 @@ TEST_F(FilesTest, CommitReplacesOnlyAfterSuccessAndDiscardLeavesOldFile) {
 }
 
 TEST_F(FilesTest, LargeWritesArriveWhole) {
-  OutputFile out(drive, state);
+  OutputFile out(drive, TestStops(), state);
   out.Create("big");
   std::string expected;
   for (int i = 0; i < 50000; ++i) {

@@ -517,7 +517,7 @@ TEST(ImportRunTest, ConsoleShowsTheLastRecordAndCompletion) {
   drive.files["3ci.drc"] = std::string(27012, '\0');
   MemoryTerminal terminal("n\nn\nn\nn\n");
   std::string error;
-  RunTunewerk(drive, terminal, &error);
+  RunTunewerk(drive, terminal, &error, {.stops = &TestStops()});
   std::vector<std::string> rows;
   std::size_t start = 0;
   for (std::size_t end; (end = terminal.transcript.find('\n', start)) != std::string::npos;

@@ -82,8 +82,8 @@ bool MemoryDrive::OpenExisting(std::string_view name, std::unique_ptr<ReadableFi
   return true;
 }
 
-bool MemoryDrive::CreateTemporary(std::string_view name, std::unique_ptr<WritableFile>* file,
-                                  std::string* reason) {
+bool MemoryDrive::CreateNew(std::string_view name, std::unique_ptr<WritableFile>* file,
+                            std::string* reason) {
   std::string key(name);
   log.push_back("create " + key);
   lastCreate_ = CreateFailure::kOther;
@@ -92,17 +92,16 @@ bool MemoryDrive::CreateTemporary(std::string_view name, std::unique_ptr<Writabl
     *reason = refusalsForRights ? "Access denied" : "Permission denied";
     return false;
   }
-  std::string temporary = TemporaryName(key);
-  if (KindOf(temporary) != EntryKind::kAbsent) {
+  if (KindOf(key) != EntryKind::kAbsent) {
     lastCreate_ = CreateFailure::kExists;
-    *reason = temporary + ": File exists";
+    *reason = key + ": File exists";
     return false;
   }
   if (!AllowChange(reason)) return false;
   lastCreate_ = CreateFailure::kNone;
-  files[temporary].clear();
-  metadata.erase(temporary);
-  *file = std::make_unique<MemoryWritableFile>(*this, temporary);
+  files[key].clear();
+  metadata.erase(key);
+  *file = std::make_unique<MemoryWritableFile>(*this, key);
   return true;
 }
 
@@ -246,12 +245,6 @@ bool MemoryDrive::SyncFolder(std::string* reason) {
   if (!failingSyncs.count(syncs_++)) return true;
   *reason = "Input/output error";
   return false;
-}
-
-void MemoryDrive::RemoveTemporary(std::string_view name) {
-  std::string key = TemporaryName(std::string(name));
-  std::string ignored;
-  if (files.count(key) && AllowChange(&ignored)) DropEntry(key);
 }
 
 bool MemoryDrive::IsDirectory(const std::string& name) const {

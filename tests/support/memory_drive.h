@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "io/output_set.h"
 #include "platform/drive.h"
+#include "support/memory_stops.h"
 
 namespace tunewerk {
 
@@ -58,20 +60,15 @@ class MemoryDrive : public Drive {
   std::set<std::size_t> failingChanges;
   // Folder syncs, numbered from 0, that fail alone.
   std::set<std::size_t> failingSyncs;
-  bool stopsHeld = false;
-  // Every operation in order, e.g. "open user.sdx", "create user.drc",
+  // Every operation in order, e.g. "open user.sdx", "create .tunewerk-user.drc.tmp",
   // "rename .tunewerk-user.drc.tmp user.drc", "link user.drc
   // .tunewerk-user.drc.old", "sync".
   std::vector<std::string> log;
 
-  static std::string TemporaryName(const std::string& name) {
-    return tunewerk::TemporaryName(name);
-  }
-
   bool OpenExisting(std::string_view name, std::unique_ptr<ReadableFile>* file, std::string* shown,
                     std::string* reason) override;
-  bool CreateTemporary(std::string_view name, std::unique_ptr<WritableFile>* file,
-                       std::string* reason) override;
+  bool CreateNew(std::string_view name, std::unique_ptr<WritableFile>* file,
+                 std::string* reason) override;
   EntryKind KindOf(std::string_view name) override;
   bool ReadSmallFile(std::string_view name, std::size_t capacity, std::string* content, bool* cut,
                      std::string* reason) override;
@@ -83,8 +80,6 @@ class MemoryDrive : public Drive {
   bool Remove(std::string_view name, std::string* reason) override;
   bool CreateMarker(std::string_view name, std::string_view content, std::string* reason) override;
   bool SyncFolder(std::string* reason) override;
-  void HoldStopsToEnd() override { stopsHeld = true; }
-  void RemoveTemporary(std::string_view name) override;
   std::string ShownName(std::string_view name) const override { return std::string(name); }
   CreateFailure LastCreateFailure() const override { return lastCreate_; }
 

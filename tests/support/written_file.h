@@ -17,7 +17,7 @@ inline std::string WrittenFile(const std::string& name,
                                const std::function<void(OutputFile&)>& write) {
   MemoryDrive drive;
   FileErrorState state;
-  OutputFile out(drive, state);
+  OutputFile out(drive, TestStops(), state);
   out.Create(name);
   write(out);
   out.Close();

@@ -14,7 +14,6 @@
 #include <string>
 
 #include "platform/drive.h"
-#include "platform/interrupt.h"
 #include "platform/posix/names_posix.h"
 #include "platform/system.h"
 
@@ -148,15 +147,12 @@ class PosixDrive : public Drive {
     return true;
   }
 
-  bool CreateTemporary(std::string_view name, std::unique_ptr<WritableFile>* file,
-                       std::string* reason) override {
-    std::string path = TemporaryName(name);
-    HoldStopSignals();
+  bool CreateNew(std::string_view name, std::unique_ptr<WritableFile>* file,
+                 std::string* reason) override {
+    std::string path(name);
     // Exclusive and not through a link: the run writes nowhere but its own files.
     int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     int error = errno;
-    if (fd >= 0) RememberTemporary(name, path);
-    ReleaseStopSignals();
     lastCreate_ = CreateFailureOf(fd, error);
     if (fd < 0) {
       // Something the next run could not clear stands under the temporary's name.
@@ -251,15 +247,6 @@ class PosixDrive : public Drive {
     if (fsync(folder_) == 0 || errno == EINVAL) return true;
     *reason = PosixReason(errno);
     return false;
-  }
-
-  void HoldStopsToEnd() override {
-    HoldStopSignalsToEnd();
-  }
-
-  void RemoveTemporary(std::string_view name) override {
-    unlink(TemporaryName(name).c_str());
-    ForgetTemporary(name);
   }
 
   std::string ShownName(std::string_view name) const override {

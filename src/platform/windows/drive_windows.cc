@@ -130,17 +130,14 @@ class WindowsDrive : public Drive {
     return true;
   }
 
-  bool CreateTemporary(std::string_view name, std::unique_ptr<WritableFile>* file,
-                       std::string* reason) override {
-    std::string path = Path(TemporaryName(name));
-    HoldStopSignals();
+  bool CreateNew(std::string_view name, std::unique_ptr<WritableFile>* file,
+                 std::string* reason) override {
+    std::string path = Path(name);
     // A new file, not an old one reused; deletable while open so that a
     // stopped run can remove it.
     HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     DWORD error = GetLastError();
-    if (handle != INVALID_HANDLE_VALUE) RememberTemporary(name, path);
-    ReleaseStopSignals();
     lastCreate_ = CreateFailureOf(handle, error);
     if (handle == INVALID_HANDLE_VALUE) {
       *reason =
@@ -313,15 +310,6 @@ class WindowsDrive : public Drive {
 
   // Every rename is written through already.
   bool SyncFolder(std::string*) override { return true; }
-
-  void HoldStopsToEnd() override { HoldStopSignalsToEnd(); }
-
-  void RemoveTemporary(std::string_view name) override {
-    HoldStopSignals();
-    DeleteFileA(Path(TemporaryName(name)).c_str());
-    ForgetTemporary(name);
-    ReleaseStopSignals();
-  }
 
   std::string ShownName(std::string_view name) const override {
     return shownRoot_ + std::string(name);

@@ -1,7 +1,7 @@
 // The outputs as one set: a run refused by the lock, a replacement that fails
 // part-way, and a run killed at every change it makes, each followed by the
 // next run's repair.
-#include "app/replacement.h"
+#include "io/output_set.h"
 
 #include <gtest/gtest.h>
 
@@ -67,7 +67,7 @@ bool HasSideFiles(const Files& files) {
 
 int RunOn(MemoryDrive& drive, std::string* error, std::string* transcript = nullptr) {
   MemoryTerminal terminal(kAnswers);
-  int status = RunTunewerk(drive, terminal, error);
+  int status = RunTunewerk(drive, terminal, error, {.stops = &TestStops()});
   if (transcript) *transcript = terminal.transcript;
   return status;
 }
@@ -81,7 +81,7 @@ TEST(LockTest, ASecondRunFailsAtOnceAndChangesNothing) {
   Files before = drive.files;
   std::string error;
   MemoryTerminal terminal(kAnswers);
-  EXPECT_EQ(RunTunewerk(drive, terminal, &error, {.process = &self}), 1);
+  EXPECT_EQ(RunTunewerk(drive, terminal, &error, {.process = &self, .stops = &TestStops()}), 1);
   EXPECT_EQ(error, "tunewerk: the folder is locked by another run or program\n");
   EXPECT_EQ(terminal.transcript, "");
   EXPECT_EQ(drive.log, (std::vector<std::string>{"mark .tunewerk-lock", "read .tunewerk-lock"}));
@@ -259,7 +259,7 @@ TEST(ReplacementTableTest, EveryCutAndLossOfTemporariesIsRepairedToOneSet) {
     for (bool hardLinks : {true, false}) {
       MemoryDrive unfaulted = Prepared(existed, hardLinks);
       std::string failure, warnings;
-      ASSERT_TRUE(ReplaceOutputs(unfaulted, kOutputs, &failure, &warnings)) << failure;
+      ASSERT_TRUE(ReplaceOutputs(unfaulted, TestStops(), kOutputs, &failure, &warnings)) << failure;
       ASSERT_EQ(OutputSet(unfaulted.files), NewSet());
       ASSERT_FALSE(HasSideFiles(unfaulted.files));
       for (std::size_t cut = 0; cut <= unfaulted.changesTried(); ++cut) {
@@ -271,7 +271,7 @@ TEST(ReplacementTableTest, EveryCutAndLossOfTemporariesIsRepairedToOneSet) {
           drive.changeLimit = cut;
           failure.clear();
           warnings.clear();
-          bool replaced = ReplaceOutputs(drive, kOutputs, &failure, &warnings);
+          bool replaced = ReplaceOutputs(drive, TestStops(), kOutputs, &failure, &warnings);
           bool wholeLoss = true;
           for (int i = 0; i < 4; ++i) {
             if (!(lost & (1 << i))) continue;
@@ -306,7 +306,7 @@ TEST(ReplacementTableTest, EveryFailingChangeAloneAndInPairs) {
     for (bool hardLinks : {true, false}) {
       MemoryDrive unfaulted = Prepared(existed, hardLinks);
       std::string failure, warnings;
-      ASSERT_TRUE(ReplaceOutputs(unfaulted, kOutputs, &failure, &warnings));
+      ASSERT_TRUE(ReplaceOutputs(unfaulted, TestStops(), kOutputs, &failure, &warnings));
       std::size_t changes = unfaulted.changesTried() + 12;  // the undo's changes too
       for (std::size_t first = 0; first < changes; ++first) {
         for (std::size_t second = first; second < changes; ++second) {
@@ -317,7 +317,7 @@ TEST(ReplacementTableTest, EveryFailingChangeAloneAndInPairs) {
           drive.failingChanges = {first, second};
           failure.clear();
           warnings.clear();
-          bool replaced = ReplaceOutputs(drive, kOutputs, &failure, &warnings);
+          bool replaced = ReplaceOutputs(drive, TestStops(), kOutputs, &failure, &warnings);
           bool journal = drive.files.count(kReplacingMarkerName) == 1;
           if (replaced) {
             EXPECT_EQ(OutputSet(drive.files), NewSet());
@@ -500,17 +500,21 @@ TEST(ReplacementTest, AJournalOrSetAsideFileItCannotTrustStopsTheRun) {
   }
 }
 
+// Held for good only once the replacement begins; every shorter hold is
+// released, and after a failed run a stop finds nothing of its to remove.
 TEST(ReplacementTest, StopsAreHeldOnlyOnceTheReplacementBegins) {
-  MemoryDrive failing;
-  failing.files = Drive({true, true, true, true});
-  failing.files.erase("3ci.drc");
-  std::string error;
-  EXPECT_EQ(RunOn(failing, &error), 1);
-  EXPECT_FALSE(failing.stopsHeld);
-  MemoryDrive succeeding;
-  succeeding.files = Drive({true, true, true, true});
-  EXPECT_EQ(RunOn(succeeding, &error), 0);
-  EXPECT_TRUE(succeeding.stopsHeld);
+  for (bool succeeds : {false, true}) {
+    MemoryDrive drive;
+    drive.files = Drive({true, true, true, true});
+    if (!succeeds) drive.files.erase("3ci.drc");
+    MemoryStops stops;
+    MemoryTerminal terminal(kAnswers);
+    std::string error;
+    EXPECT_EQ(RunTunewerk(drive, terminal, &error, {.stops = &stops}), succeeds ? 0 : 1);
+    EXPECT_EQ(stops.heldToEnd, succeeds);
+    EXPECT_EQ(stops.holds, 0);
+    if (!succeeds) EXPECT_TRUE(stops.remembered.empty());
+  }
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "app/replacement.h"
+#include "io/output_set.h"
 
 #include <algorithm>
 #include <new>
@@ -177,18 +177,36 @@ bool Undo(Drive& drive, std::span<const char* const> names, const Journal& journ
 }
 
 // Before any change: nothing to undo but the temporaries.
-bool Refuse(Drive& drive, std::span<const char* const> names, std::string what,
+bool Refuse(Drive& drive, Stops& stops, std::span<const char* const> names, std::string what,
             std::string* failure) {
-  for (const char* name : names) drive.RemoveTemporary(name);
+  for (const char* name : names) RemoveTemporary(drive, stops, name);
   *failure = std::move(what);
   return false;
 }
 
 }  // namespace
 
-bool ReplaceOutputs(Drive& drive, std::span<const char* const> names, std::string* failure,
-                    std::string* warnings) {
-  drive.HoldStopsToEnd();
+bool CreateTemporary(Drive& drive, Stops& stops, std::string_view output,
+                     std::unique_ptr<WritableFile>* file, std::string* reason) {
+  std::string name = TemporaryName(output);
+  stops.Hold();
+  bool created = drive.CreateNew(name, file, reason);
+  if (created) stops.Remember(output, drive.SystemPath(name));
+  stops.Release();
+  return created;
+}
+
+void RemoveTemporary(Drive& drive, Stops& stops, std::string_view output) {
+  std::string ignored;
+  stops.Hold();
+  drive.Remove(TemporaryName(output), &ignored);
+  stops.Forget(output);
+  stops.Release();
+}
+
+bool ReplaceOutputs(Drive& drive, Stops& stops, std::span<const char* const> names,
+                    std::string* failure, std::string* warnings) {
+  stops.HoldToEnd();
   Journal journal;
   std::string reason;
   // Every output is checked, and the new files get what the user set on the
@@ -198,20 +216,21 @@ bool ReplaceOutputs(Drive& drive, std::span<const char* const> names, std::strin
     std::string shown = drive.ShownName(name);
     if (kind == EntryKind::kLink) {
       std::string target = drive.LinkTarget(name);
-      return Refuse(drive, names,
+      return Refuse(drive, stops, names,
                     "cannot replace " + shown + ": it is a symbolic link" +
                         (target.empty() ? "" : " to " + target) +
                         "; tunewerk writes only plain files in its folder",
                     failure);
     }
     if (kind == EntryKind::kDirectory) {
-      return Refuse(drive, names, "cannot replace " + shown + ": " + kIsDirectoryReason, failure);
+      return Refuse(drive, stops, names, "cannot replace " + shown + ": " + kIsDirectoryReason,
+                    failure);
     }
     (kind == EntryKind::kAbsent ? journal.absent : journal.existed).push_back(name);
   }
   for (const std::string& name : journal.existed) {
     if (!drive.KeepMetadata(name, TemporaryName(name), &reason)) {
-      return Refuse(drive, names,
+      return Refuse(drive, stops, names,
                     "cannot give the new " + drive.ShownName(name) +
                         " the permissions of the old one: " + reason,
                     failure);
@@ -221,7 +240,7 @@ bool ReplaceOutputs(Drive& drive, std::span<const char* const> names, std::strin
     // A marker this run could not finish records no change: it goes with the temporaries.
     std::string ignored;
     drive.Remove(kReplacingMarkerName, &ignored);
-    return Refuse(drive, names, "cannot start replacing the outputs: " + reason, failure);
+    return Refuse(drive, stops, names, "cannot start replacing the outputs: " + reason, failure);
   }
   // A failed link or rename changed nothing: what only was linked aside
   // needs no putting back.
