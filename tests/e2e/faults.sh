@@ -17,8 +17,7 @@ part=${2:-all}
 program=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 here=$(cd "$(dirname "$0")" && pwd)
 example=$here/../../examples/drive-c
-failures=0
-passes=0
+. "$here/../support/checks.sh"
 
 started=$(date +%s)
 scratch=$(mktemp -d)
@@ -29,12 +28,6 @@ mkdir "$drive"
 answers=$scratch/answers
 printf 'y\nn\n\ny\n' >"$answers"
 
-fail() {
-  echo "FAIL: $1: $2"
-  failures=$((failures + 1))
-}
-pass() { passes=$((passes + 1)); }
-skip() { echo "SKIP: $1: $2"; }
 
 # A drive with the example inputs, an old version of each output and an
 # unrelated file.
@@ -674,5 +667,4 @@ fi
 
 rm -rf "$drive"
 echo "faults: all cases $(($(date +%s) - started)) s"
-echo "faults: $passes passed, $failures failed"
-[ "$failures" -eq 0 ]
+tally faults

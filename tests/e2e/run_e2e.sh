@@ -14,8 +14,7 @@ update=${2:-}
 here=$(cd "$(dirname "$0")" && pwd)
 expected=${TUNEWERK_E2E_EXPECTED:-$here/expected}
 example=$here/../../examples/drive-c
-failures=0
-passes=0
+. "$here/../support/checks.sh"
 
 scratch=$(mktemp -d)
 keep_failed_scratch() {
@@ -65,11 +64,6 @@ esac
 outputs="user.drc tunewerk.txt audio.txt video.txt"
 inputs="user.sdx vaz3er.ini 3ci.drc"
 
-fail() {
-  echo "FAIL: $1: $2"
-  failures=$((failures + 1))
-}
-pass() { passes=$((passes + 1)); }
 
 # Empties the drive of everything this suite puts there.
 clean_drive() {
@@ -472,5 +466,4 @@ if ls -a "$drive" | grep -q '^\.tunewerk-'; then fail first-run "left a lock or 
 rm -f "$scratch/answers"
 
 clean_drive
-echo "e2e: $passes passed, $failures failed"
-[ "$failures" -eq 0 ]
+tally e2e

@@ -16,20 +16,13 @@ native=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 runner=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")
 here=$(cd "$(dirname "$0")" && pwd)
 example=$here/../../examples/drive-c
-failures=0
-passes=0
+. "$here/../support/checks.sh"
 scratch=$(mktemp -d)
 holder=
 trap '[ -n "$holder" ] && kill "$holder" 2>/dev/null; rm -rf "$scratch"' EXIT
 drive=$scratch/drive
 locked="the folder is locked by another run or program"
 
-fail() {
-  echo "FAIL: $1: $2"
-  failures=$((failures + 1))
-}
-pass() { passes=$((passes + 1)); }
-check() { if eval "$2"; then pass; else fail "$1" "$2"; fi; }
 
 load_example() {
   rm -rf "$drive"
@@ -130,5 +123,4 @@ echo "race: 30 rounds, $mixed mixed sets, $unsound unsound ends"
 check "race: one whole set" '[ "$mixed" -eq 0 ]'
 check "race: each run ends whole or locked" '[ "$unsound" -eq 0 ]'
 
-echo "cross-edition: $passes passed, $failures failed"
-[ "$failures" -eq 0 ]
+tally cross-edition

@@ -9,18 +9,11 @@ runner=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 here=$(cd "$(dirname "$0")" && pwd)
 example=$here/../../examples/drive-c
 expected=$here/../e2e/expected/example-sorted
-failures=0
-passes=0
+. "$here/../support/checks.sh"
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 drive=$scratch/drive
 
-fail() {
-  echo "FAIL: $1: $2"
-  failures=$((failures + 1))
-}
-pass() { passes=$((passes + 1)); }
-check() { if eval "$2"; then pass; else fail "$1" "$2"; fi; }
 
 load_example() {
   rm -rf "$drive"
@@ -144,5 +137,4 @@ bad=$(grep -c -v -x -e "$sum_a" -e "$sum_b" "$scratch/reads.txt")
 echo "reader: $reads reads during 20 replacements, $bad not a whole user.drc"
 check "reader: a whole user.drc" '[ "$sum_a" != "$sum_b" ] && [ "$bad" -eq 0 ] && [ "$reads" -ge 20 ]'
 
-echo "node runner: $passes passed, $failures failed"
-[ "$failures" -eq 0 ]
+tally "node runner"

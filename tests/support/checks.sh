@@ -1,0 +1,16 @@
+# The tally every shell suite keeps, sourced at its start.
+failures=0
+passes=0
+fail() {
+  echo "FAIL: $1: $2"
+  failures=$((failures + 1))
+}
+pass() { passes=$((passes + 1)); }
+skip() { echo "SKIP: $1: $2"; }
+# Passes when the shell condition $2 holds; the failure shows it.
+check() { if eval "$2"; then pass; else fail "$1" "$2"; fi; }
+# The suite's last line; the status says whether every check passed.
+tally() {
+  echo "$1: $passes passed, $failures failed"
+  [ "$failures" -eq 0 ]
+}
