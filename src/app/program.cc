@@ -49,6 +49,9 @@ int Run(const CommandLine& line) {
     errorLines = "tunewerk: out of memory; no file was changed\n";
     status = 1;
   }
+  // A run cut short before it finished its screen (out of memory midway)
+  // gives the terminal back before its line, so that the line comes last.
+  if (terminal != nullptr && !WindowClosesWithProcess(terminal->Window())) terminal.reset();
   ShowErrorLines(errorLines);
   if (terminal != nullptr) WaitForEnterBeforeClosing(*terminal, status);
   return status;
