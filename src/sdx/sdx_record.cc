@@ -264,7 +264,8 @@ std::string_view TakeBareLineFeedRecord(InputFile& file, SdxLineEnds& lineEnds, 
 }  // namespace
 
 // The common record of a CR list, whole in the buffer with no byte 26 before
-// its CR, is taken in place: no copy, one scan for its end. A line too long
+// its CR, is taken in place: no copy, one scan for its end, or none where it
+// has the length the last line had. A line too long
 // for a record is cut there too, its first 128 bytes used and the rest up to
 // its CR passed over. Others are put together in *record from runs of
 // buffered bytes; a bare-LF list has its own quick way for whole lines.
