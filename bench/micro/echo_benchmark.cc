@@ -64,7 +64,7 @@ BENCHMARK(BM_EchoRecord);
 
 // The echo of a long list with output redirected: each record covers the one
 // before it, so it is held, not drawn; a cut record and a whole one in turn.
-void BM_EchoHeldRecord(benchmark::State& state) {
+void HeldRecords(benchmark::State& state, bool knownPlain) {
   FileErrorState errors;
   MemoryTerminal terminal("");
   Console console(terminal, errors);
@@ -72,13 +72,28 @@ void BM_EchoHeldRecord(benchmark::State& state) {
   const std::string records[] = {ListRecord('y'), "\n" + std::string(127, 'z')};
   std::size_t next = 0;
   for (auto _ : state) {
-    echo.Take(records[next]);
+    if (knownPlain) {
+      echo.TakePlainLine(records[next]);
+    } else {
+      echo.Take(records[next]);
+    }
     next ^= 1;
     benchmark::ClobberMemory();
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * 128));
 }
+
+void BM_EchoHeldRecord(benchmark::State& state) {
+  HeldRecords(state, false);
+}
 BENCHMARK(BM_EchoHeldRecord);
+
+// The same records as the reader hands them on: found plain already, so the
+// echo only copies them.
+void BM_EchoHeldPlainRecord(benchmark::State& state) {
+  HeldRecords(state, true);
+}
+BENCHMARK(BM_EchoHeldPlainRecord);
 
 }  // namespace
 }  // namespace tunewerk

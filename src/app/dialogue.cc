@@ -51,4 +51,8 @@ void RecordEcho::Take(std::string_view record) {
   console_.WriteTextAt(kEchoColumn, kEchoRow, record);
 }
 
+void RecordEcho::TakePlainLine(std::string_view record) {
+  console_.WritePlainLineAt(kEchoColumn, kEchoRow, record);
+}
+
 }  // namespace tunewerk

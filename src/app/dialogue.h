@@ -32,6 +32,7 @@ class RecordEcho final : public RecordSink {
  public:
   explicit RecordEcho(Console& console) : console_(console) {}
   void Take(std::string_view record) override;
+  void TakePlainLine(std::string_view record) override;
 
  private:
   Console& console_;

@@ -10,17 +10,25 @@ namespace tunewerk {
 namespace {
 
 constexpr std::size_t kPiece = 16;
+constexpr std::size_t kHalfLine = 64;
 
-// The cells of a held line, 16 bytes at a time, the last piece overlapping
-// the one before: for a record's 127 bytes cheaper than a call of memcpy or a
-// string instruction.
+// The cells of a held line (at most 128): from 64 on, its first and its last
+// 64 bytes, which overlap; shorter, 16 bytes at a time, the last piece
+// overlapping the one before. For a record's 127 bytes this is cheaper than a
+// call of memcpy, a string instruction or a loop.
 void CopyCells(std::uint8_t* to, const char* from, std::size_t count) {
+  if (count >= kHalfLine) {
+    std::memcpy(to, from, kHalfLine);
+    std::memcpy(to + count - kHalfLine, from + count - kHalfLine, kHalfLine);
+    return;
+  }
   if (count < kPiece) {
     std::memcpy(to, from, count);
     return;
   }
-  for (std::size_t at = 0; at + kPiece <= count; at += kPiece)
+  for (std::size_t at = 0; at + kPiece <= count; at += kPiece) {
     std::memcpy(to + at, from + at, kPiece);
+  }
   std::memcpy(to + count - kPiece, from + count - kPiece, kPiece);
 }
 
@@ -68,32 +76,57 @@ void Console::WriteLine(std::string_view text) {
 }
 
 void Console::WriteTextAt(int column, int row, std::string_view text) {
-  int cells = state_.failed() ? -1 : screen_.PlainLineCells(column, row, text);
+  WriteCellsAt(column, row, text, state_.failed() ? -1 : screen_.PlainLineCells(column, row, text));
+}
+
+void Console::WritePlainLineAt(int column, int row, std::string_view text) {
+  // Where the line before is held, the place was checked then: only the
+  // number of cells is left to check.
+  if (held_.held && held_.column == column && held_.row == row && !state_.failed() &&
+      !text.empty()) {
+    std::size_t cells = text.size() - 1 - (text.back() == static_cast<char>(kCarriageReturn));
+    if (cells <= held_.mostCells) {
+      HoldCells(text, cells);
+      if (terminal_.RedrawDue()) DrawHeldLines();
+      return;
+    }
+  }
+  WriteCellsAt(column, row, text,
+               state_.failed() ? -1 : screen_.KnownPlainLineCells(column, row, text));
+}
+
+void Console::WriteCellsAt(int column, int row, std::string_view text, int cells) {
   bool samePlace = !held_.held || (held_.column == column && held_.row == row);
   if (cells < 0 || static_cast<std::size_t>(cells) > kHeldCells || !samePlace) {
     MoveCursor(column, row);
     WriteText(text);
     return;
   }
-  Hold(column, row, text, static_cast<std::size_t>(cells));
-  if (terminal_.RedrawDue()) {
-    PutHeldLinesNow();
-    Refresh(Redraw::kWhenDue);
-  }
+  if (!held_.held) StartHolding(column, row);
+  HoldCells(text, static_cast<std::size_t>(cells));
+  if (terminal_.RedrawDue()) DrawHeldLines();
 }
 
-void Console::Hold(int column, int row, std::string_view text, std::size_t cells) {
-  if (!held_.held) {
-    held_.held = true;
-    held_.column = column;
-    held_.row = row;
-    held_.cells = 0;
-    held_.bytes[0] = kLineFeed;
-  }
+void Console::StartHolding(int column, int row) {
+  held_.held = true;
+  held_.column = column;
+  held_.row = row;
+  int room = screen_.PlainLineRoom(column, row);
+  held_.mostCells = room < 0 ? 0 : std::min(kHeldCells, static_cast<std::size_t>(room));
+  held_.cells = 0;
+  held_.bytes[0] = kLineFeed;
+}
+
+void Console::HoldCells(std::string_view text, std::size_t cells) {
   CopyCells(held_.bytes + 1, text.data() + 1, cells);
   held_.cells = std::max(held_.cells, cells);
   held_.lastCells = cells;
   held_.lastReturn = text.size() > cells + 1;
+}
+
+void Console::DrawHeldLines() {
+  PutHeldLinesNow();
+  Refresh(Redraw::kWhenDue);
 }
 
 // The cells first, as the longest line left them, then the last line again,

@@ -31,6 +31,9 @@ class Console {
   // held line that the next one at the same place covers is never drawn, so
   // an echo costs little more than the copy of its bytes.
   void WriteTextAt(int column, int row, std::string_view text);
+  // WriteTextAt for text the caller has found to be a plain line; its bytes
+  // are not looked at again (Screen::KnownPlainLineCells).
+  void WritePlainLineAt(int column, int row, std::string_view text);
   // Reads a typed line up to LF (a CR directly before it dropped; the end of
   // input ends it), echoes it at the cursor, moves to column 1 of the next
   // row and returns its first `limit` bytes. Empty while the error state is
@@ -66,13 +69,20 @@ class Console {
     bool held = false;
     int column = 0;
     int row = 0;
+    std::size_t mostCells = 0;  // of a plain line at this place
     std::size_t cells = 0;
     std::size_t lastCells = 0;
     bool lastReturn = false;
     std::uint8_t bytes[1 + kHeldCells + 1];  // LF, the cells, room for a CR
   };
 
-  void Hold(int column, int row, std::string_view text, std::size_t cells);
+  // WriteTextAt with the cells of a plain line, -1 for other text.
+  void WriteCellsAt(int column, int row, std::string_view text, int cells);
+  void StartHolding(int column, int row);
+  // Copies the line's cells over those held; REQUIRES: held at its place.
+  void HoldCells(std::string_view text, std::size_t cells);
+  // For a redraw that is due: the held lines put in, then the refresh.
+  void DrawHeldLines();
   void PutHeldLines() {
     if (held_.held) PutHeldLinesNow();
   }

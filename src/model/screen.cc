@@ -225,20 +225,29 @@ void Screen::MoveForControlByte(std::uint8_t byte) {
   }
 }
 
-int Screen::PlainLineCells(int column, int row, std::string_view text) const {
-  const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
-  std::size_t size = text.size();
-  if (size == 0 || bytes[0] != kLineFeed || column < 1 || column > width_ || row < 1 ||
-      row >= height_) {
-    return -1;
-  }
-  std::size_t returns = size > 1 && bytes[size - 1] == kCarriageReturn ? 1 : 0;
-  std::size_t cells = size - 1 - returns;
+int Screen::PlainLineRoom(int column, int row) const {
+  if (column < 1 || column > width_ || row < 1 || row >= height_) return -1;
   // The cells must end before the rows below the LF's do; a wrap after the
   // last column of the last row would scroll too.
-  auto room = static_cast<std::size_t>(height_ - row) * static_cast<std::size_t>(width_);
-  if (static_cast<std::size_t>(column - 1) + cells >= room) return -1;
-  if (size >= kBlock + 2) return AllFillCells(bytes + 1, cells) ? static_cast<int>(cells) : -1;
+  return (height_ - row) * width_ - column;
+}
+
+int Screen::KnownPlainLineCells(int column, int row, std::string_view text) const {
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+  std::size_t size = text.size();
+  int room = PlainLineRoom(column, row);
+  if (size == 0 || bytes[0] != kLineFeed || room < 0) return -1;
+  std::size_t returns = size > 1 && bytes[size - 1] == kCarriageReturn ? 1 : 0;
+  std::size_t cells = size - 1 - returns;
+  return cells <= static_cast<std::size_t>(room) ? static_cast<int>(cells) : -1;
+}
+
+int Screen::PlainLineCells(int column, int row, std::string_view text) const {
+  int known = KnownPlainLineCells(column, row, text);
+  if (known < 0) return -1;
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+  auto cells = static_cast<std::size_t>(known);
+  if (text.size() >= kBlock + 2) return AllFillCells(bytes + 1, cells) ? known : -1;
   for (std::size_t i = 1; i <= cells; ++i) {
     if (bytes[i] < kAboveCursorBytes) return -1;
   }

@@ -57,6 +57,11 @@ class Screen {
   // hidden entirely by a later one at the same place with as many cells or
   // more. -1 for other text, and where the position is off the screen.
   int PlainLineCells(int column, int row, std::string_view text) const;
+  // The same for text its caller has found plain already; only the position
+  // and the room below it are checked, not the bytes between LF and CR.
+  int KnownPlainLineCells(int column, int row, std::string_view text) const;
+  // The most cells a plain line at that place may fill; -1 off the screen.
+  int PlainLineRoom(int column, int row) const;
 
  private:
   std::size_t RowOffset(int row) const;

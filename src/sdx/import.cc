@@ -178,7 +178,11 @@ void ImportChannels(InputFile& sdx, RecordSink& records, ChannelTables& tables) 
   SdxLineEnds lineEnds;
   do {
     std::string_view bytes = ReadSdxRecord(sdx, lineEnds, &record);
-    records.Take(bytes);
+    if (lineEnds.plainRecord) {
+      records.TakePlainLine(bytes);
+    } else {
+      records.Take(bytes);
+    }
     // Most records of a long list fail on the stream type; the rules have no
     // side effects, so the other fields are taken only when it passes.
     if (StreamTypeOf(bytes) != kVideoStreamType) continue;

@@ -15,6 +15,9 @@ constexpr char kSdxFileName[] = "user.sdx";
 class RecordSink {
  public:
   virtual void Take(std::string_view record) = 0;
+  // A record the reader found plain (SdxLineEnds::plainRecord): a sink that
+  // would look for bytes that move the cursor need not.
+  virtual void TakePlainLine(std::string_view record) { Take(record); }
 
  protected:
   ~RecordSink() = default;

@@ -1,6 +1,7 @@
 #include "sdx/sdx_record.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "model/text_bytes.h"
@@ -83,6 +84,91 @@ bool ParseMagnitude(std::string_view text, bool* negative, std::uint32_t* value)
   return true;
 }
 
+constexpr std::size_t kBlock = 16;
+// Every byte that moves the screen's cursor, and the CR and LF that end
+// records, are below this one.
+constexpr std::uint8_t kAboveControlBytes = 14;
+
+std::uint8_t Lower(std::uint8_t a, std::uint8_t b) {
+  return a < b ? a : b;
+}
+
+// Index of the first of kBlock bytes that is below 14, or kBlock when none
+// is: flags first, then one test of them, which the compiler turns into a few
+// vector instructions.
+std::size_t FirstLowInBlock(const std::uint8_t* bytes) {
+  std::uint8_t low[kBlock];
+  for (std::size_t i = 0; i < kBlock; ++i) low[i] = bytes[i] < kAboveControlBytes ? 0xff : 0;
+  std::uint64_t words[2];
+  std::memcpy(words, low, kBlock);
+  for (std::size_t w = 0; w < 2; ++w) {
+    if (words[w] == 0) continue;
+    // The flag of the lowest address is the low byte of a little-endian word.
+    int before = std::endian::native == std::endian::little ? std::countr_zero(words[w])
+                                                            : std::countl_zero(words[w]);
+    return w * 8 + static_cast<std::size_t>(before) / 8;
+  }
+  return kBlock;
+}
+
+// Index of the first byte below 14 in text from `from` on, or text.size().
+// One pass finds a record's CR (or LF) and tells whether anything else that
+// moves the cursor comes before it. Four blocks are tested at once by their
+// lowest bytes (vector minimums, one compare), as a record is about two such
+// groups and the common case is that only its end holds a low byte.
+std::size_t FirstControlByte(std::string_view text, std::size_t from) {
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+  std::size_t size = text.size();
+  std::size_t at = from;
+  for (; at + 4 * kBlock <= size; at += 4 * kBlock) {
+    const std::uint8_t* group = bytes + at;
+    std::uint8_t low[kBlock];
+    for (std::size_t i = 0; i < kBlock; ++i) {
+      std::uint8_t lowest = Lower(Lower(group[i], group[kBlock + i]),
+                                  Lower(group[2 * kBlock + i], group[3 * kBlock + i]));
+      low[i] = lowest < kAboveControlBytes ? 0xff : 0;
+    }
+    std::uint64_t words[2];
+    std::memcpy(words, low, kBlock);
+    if ((words[0] | words[1]) == 0) continue;
+    for (std::size_t block = 0;; block += kBlock) {
+      std::size_t first = FirstLowInBlock(group + block);
+      if (first < kBlock) return at + block + first;
+    }
+  }
+  while (at < size && bytes[at] >= kAboveControlBytes) ++at;
+  return at;
+}
+
+// Whether none of `count` bytes is below 14: the lowest byte of the whole
+// blocks and of a last block that overlaps them, vector minimums and no
+// branch until the end.
+bool NoControlBytes(const std::uint8_t* bytes, std::size_t count) {
+  std::uint8_t lowest = 0xff;
+  if (count < kBlock) {
+    for (std::size_t i = 0; i < count; ++i) lowest = Lower(lowest, bytes[i]);
+    return lowest >= kAboveControlBytes;
+  }
+  std::size_t whole = count / kBlock * kBlock;
+  for (std::size_t i = 0; i < whole; ++i) lowest = Lower(lowest, bytes[i]);
+  const std::uint8_t* last = bytes + count - kBlock;
+  for (std::size_t i = 0; i < kBlock; ++i) lowest = Lower(lowest, last[i]);
+  return lowest >= kAboveControlBytes;
+}
+
+// A list's lines are mostly of one length. Where the next line has the last
+// one's length (an LF, bytes from 14 up, a CR there), its end is known
+// without a search, so that finding where the next record starts does not
+// wait for the scan of this one.
+std::size_t LineOfLastLength(std::string_view text, std::size_t length) {
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+  if (length < 2 || length > text.size() || bytes[0] != kLineFeed ||
+      bytes[length - 1] != kCarriageReturn || !NoControlBytes(bytes + 1, length - 2)) {
+    return 0;
+  }
+  return length;
+}
+
 // A list read as CR LF although its lines end in a bare LF: the record ends
 // at a CR as usual, or before an LF with a CR put in its place. The LF then
 // starts the next record, where it follows that CR and is kept as text.
@@ -153,14 +239,20 @@ void AssembleRecord(InputFile& file, SdxLineEnds& lineEnds, SdxRecord* record) {
 // the CR put in place of the LF; a longer one is cut within its first 128
 // bytes, so it is used in place. An empty result sends every other record the
 // slow way.
-std::string_view TakeBareLineFeedRecord(InputFile& file, bool lineFeedIsText, SdxRecord* record) {
+std::string_view TakeBareLineFeedRecord(InputFile& file, SdxLineEnds& lineEnds, SdxRecord* record) {
   std::string_view text = file.BufferedText();
-  std::size_t from = lineFeedIsText && !text.empty() && text[0] == kLineFeed ? 1 : 0;
+  std::size_t from = lineEnds.afterFirstRecord && !text.empty() && text[0] == kLineFeed ? 1 : 0;
   if (from >= text.size()) return {};
-  const void* lf = std::memchr(text.data() + from, kLineFeed, text.size() - from);
-  if (!lf) return {};
-  std::size_t end = static_cast<std::size_t>(static_cast<const char*>(lf) - text.data());
-  if (std::memchr(text.data(), kCarriageReturn, end)) return {};
+  std::size_t low = FirstControlByte(text, from);
+  std::size_t end = low;
+  if (low == text.size() || text[low] != static_cast<char>(kLineFeed)) {
+    // Another byte below 14 first: the line's end is further on.
+    const void* lf = std::memchr(text.data() + low, kLineFeed, text.size() - low);
+    if (!lf) return {};
+    end = static_cast<std::size_t>(static_cast<const char*>(lf) - text.data());
+    if (std::memchr(text.data() + low, kCarriageReturn, end - low)) return {};
+  }
+  lineEnds.plainRecord = from == 1 && (low == end || low >= kSdxRecordLength);
   file.Consume(end);
   // Room for the CR: at most 127 bytes before the LF.
   if (end >= kSdxRecordLength) return text.substr(0, kSdxRecordLength);
@@ -172,36 +264,52 @@ std::string_view TakeBareLineFeedRecord(InputFile& file, bool lineFeedIsText, Sd
 }  // namespace
 
 // The common record of a CR list, whole in the buffer with no byte 26 before
-// its CR, is taken in place: no copy, one scan for its end. A line too long
+// its CR, is taken in place: no copy, one scan for its end, or none where it
+// has the length the last line had. A line too long
 // for a record is cut there too, its first 128 bytes used and the rest up to
 // its CR passed over. Others are put together in *record from runs of
 // buffered bytes; a bare-LF list has its own quick way for whole lines.
 std::string_view ReadSdxRecord(InputFile& file, SdxLineEnds& lineEnds, SdxRecord* record) {
   using Kind = SdxLineEnds::Kind;
-  if (lineEnds.kind != Kind::kBareLineFeeds) {
-    std::string_view text = file.BufferedText();
-    const void* cr =
-        text.empty() ? nullptr : std::memchr(text.data(), kCarriageReturn, text.size());
+  std::string_view text = file.BufferedText();
+  if (lineEnds.kind == Kind::kCarriageReturns) {
+    std::size_t length = LineOfLastLength(text, lineEnds.lastLength);
+    if (length > 0) {
+      lineEnds.plainRecord = true;
+      file.Consume(length);
+      return text.substr(0, std::min(length, kSdxRecordLength));
+    }
+  }
+  if (lineEnds.kind != Kind::kBareLineFeeds && !text.empty()) {
+    std::size_t from = text[0] == kLineFeed ? 1 : 0;
+    std::size_t low = FirstControlByte(text, from);
+    const char* cr = text.data() + low;
+    if (low == text.size() || text[low] != static_cast<char>(kCarriageReturn)) {
+      cr = static_cast<const char*>(std::memchr(cr, kCarriageReturn, text.size() - low));
+    }
     if (cr) {
-      std::size_t length = static_cast<std::size_t>(static_cast<const char*>(cr) - text.data()) + 1;
+      std::size_t length = static_cast<std::size_t>(cr - text.data()) + 1;
       // A first line with an LF before its CR makes a bare-LF list.
       bool settled =
           lineEnds.kind == Kind::kCarriageReturns || !std::memchr(text.data(), kLineFeed, length);
       if (settled) {
         lineEnds.kind = Kind::kCarriageReturns;
         lineEnds.afterFirstRecord = true;
+        lineEnds.plainRecord = from == 1 && (low + 1 == length || low >= kSdxRecordLength);
+        lineEnds.lastLength = length;
         file.Consume(length);
         return text.substr(0, std::min(length, kSdxRecordLength));
       }
     }
   }
   if (lineEnds.kind == Kind::kBareLineFeeds) {
-    std::string_view taken = TakeBareLineFeedRecord(file, lineEnds.afterFirstRecord, record);
+    std::string_view taken = TakeBareLineFeedRecord(file, lineEnds, record);
     if (!taken.empty()) {
       lineEnds.afterFirstRecord = true;
       return taken;
     }
   }
+  lineEnds.plainRecord = false;
   AssembleRecord(file, lineEnds, record);
   return record->view();
 }

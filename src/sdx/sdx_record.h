@@ -49,6 +49,11 @@ struct SdxLineEnds {
   enum class Kind : std::uint8_t { kUnknown, kCarriageReturns, kBareLineFeeds };
   Kind kind = Kind::kUnknown;
   bool afterFirstRecord = false;  // the next record follows a CR
+  // The record just read is a plain line: its LF, then bytes from 14 up only,
+  // then its CR or the cut at 128 bytes. False where the reader did not find
+  // out (records put together in *record), so that the echo looks itself.
+  bool plainRecord = false;
+  std::size_t lastLength = 0;  // of the last line found by a search, CR included
 };
 
 // Reads the next record and returns its bytes: in place in the file's buffer

@@ -449,6 +449,18 @@ std::string SeededLines(int count) {
   return text;
 }
 
+// Every 97th byte that is no line end becomes one of the bytes below 14, in
+// turn: lines of one length (read without a search for their ends) that end
+// early or move the cursor.
+std::string WithControlBytes(std::string list) {
+  const char controls[] = {'\r', '\n', '\b', '\a', '\t', '\0'};
+  std::size_t next = 0;
+  for (std::size_t at = 50; at < list.size(); at += 97) {
+    if (list[at] != '\r' && list[at] != '\n') list[at] = controls[next++ % 6];
+  }
+  return list;
+}
+
 struct ScrollingListCase {
   const char* name;
   int width;
@@ -501,6 +513,10 @@ INSTANTIATE_TEST_SUITE_P(
         ScrollingListCase{"BareLineFeeds", 80, 25, Lines(20, {126, 50, 130}, "\n")},
         ScrollingListCase{"SeededControlBytes", 80, 25, SeededLines(400)},
         ScrollingListCase{"SeededControlBytesOnASmallScreen", 33, 15, SeededLines(400)},
+        ScrollingListCase{"LinesOfOneLengthWithControlBytes", 80, 25,
+                          WithControlBytes(Lines(400, {126, 126, 126, 132, 132}))},
+        ScrollingListCase{"LinesOfOneLengthOnASmallScreen", 63, 14,
+                          WithControlBytes(Lines(400, {124, 124, 125, 125, 126, 126}))},
         ScrollingListCase{"LongerThanTheReadBuffer", 80, 25,
                           Lines(3000, {126, 20, 132, 90}) + "x\ny\r\n" + Lines(2000, {126, 40})}),
     [](const testing::TestParamInfo<ScrollingListCase>& param) { return param.param.name; });

@@ -159,6 +159,18 @@ std::string WithCtrlZAt(std::string content, std::size_t at) {
   return content;
 }
 
+// Every 97th byte that is no line end becomes one of the bytes below 14, in
+// turn: lines of one length whose ends are where the last line's was, but
+// with a byte that ends the record earlier or moves the cursor.
+std::string WithControlBytes(std::string content) {
+  const char controls[] = {'\r', '\n', '\b', '\a', '\t', '\0'};
+  std::size_t next = 0;
+  for (std::size_t at = 50; at < content.size(); at += 97) {
+    if (content[at] != '\r' && content[at] != '\n') content[at] = controls[next++ % 6];
+  }
+  return content;
+}
+
 struct RefillCase {
   const char* name;
   std::string content;
@@ -204,10 +216,69 @@ INSTANTIATE_TEST_SUITE_P(
                    WithoutCrs(Lines(kPastOneRefill, {kInputBufferSize + 10, 126}))},
         RefillCase{"BareLineFeedsCtrlZAfterRefill",
                    WithCtrlZAt(WithoutCrs(Lines(kPastOneRefill, {126})), kInputBufferSize + 1)},
+        RefillCase{"LinesOfOneLengthWithControlBytes",
+                   WithControlBytes(Lines(kPastOneRefill, {126}))},
+        RefillCase{"LongLinesOfOneLengthWithControlBytes",
+                   WithControlBytes(Lines(kPastOneRefill, {132}))},
+        RefillCase{"ShortLinesOfOneLengthWithControlBytes",
+                   WithControlBytes(Lines(kPastOneRefill / 8, {7}))},
+        RefillCase{"BareLineFeedsWithControlBytes",
+                   WithControlBytes(WithoutCrs(Lines(kPastOneRefill, {126, 126, 132, 20})))},
         // Settled as a CR list by its first line: later bare LFs are text.
         RefillCase{"CrListThenBareLineFeeds",
                    Lines(300, {126}) + WithoutCrs(Lines(kPastOneRefill, {126, 0, 127}))}),
     [](const testing::TestParamInfo<RefillCase>& p) { return p.param.name; });
+
+// A record the reader calls plain is shown without looking at its bytes
+// again: it must be its LF, bytes from 14 up, and its CR or its cut. 'p' for
+// each record read as plain, '-' for one the echo has to look at itself.
+std::string PlainFlags(const std::string& content) {
+  MemoryDrive drive;
+  drive.files["user.sdx"] = content;
+  FileErrorState state;
+  auto file = std::make_unique<InputFile>(drive, state);
+  file->Open("user.sdx");
+  std::string flags;
+  SdxRecord record;
+  SdxLineEnds lineEnds;
+  do {
+    ReadSdxRecord(*file, lineEnds, &record);
+    flags += lineEnds.plainRecord ? 'p' : '-';
+  } while (!SdxAtEnd(*file));
+  return flags;
+}
+
+struct PlainCase {
+  const char* name;
+  std::string content;
+  const char* flags;
+};
+
+class SdxRecordPlainTest : public testing::TestWithParam<PlainCase> {};
+
+TEST_P(SdxRecordPlainTest, TellsWhichRecordsArePlainLines) {
+  const PlainCase& c = GetParam();
+  EXPECT_EQ(PlainFlags(c.content), c.flags);
+  EXPECT_EQ(ReadAll(c.content), ReferenceRecords(c.content));
+}
+
+const std::string k126(126, 'y');
+
+INSTANTIATE_TEST_SUITE_P(
+    Lists, SdxRecordPlainTest,
+    testing::Values(
+        PlainCase{"LinesOfOneLength", "a\r\n" + k126 + "\r\n" + k126 + "\r\n" + k126 + "\r\n",
+                  "-ppp-"},
+        PlainCase{"BackspaceInALineOfTheLastLength",
+                  "a\r\n" + k126 + "\r\n" + k126.substr(1) + "\b\r\n" + k126 + "\r\n", "-p-p-"},
+        PlainCase{"CrInsideALineOfTheLastLength", "x\r\nabcde\r\nab\rde\r\n", "-pp--"},
+        PlainCase{"TabBeforeTheCut", "a\r\n" + k126.substr(0, 99) + "\t" + k126 + "\r\n", "---"},
+        PlainCase{"TabPastTheCut", "a\r\n" + k126 + "yyy\t" + "\r\n", "-p-"},
+        PlainCase{"LineFeedInsideALine", "a\r\nb\nc\r\nd\r\n", "--p-"},
+        PlainCase{"BareLineFeeds", "ab\ncd\nef\n", "-pp-"},
+        PlainCase{"BareLineFeedsWithABell", "ab\nc\ad\nef\n", "--p-"},
+        PlainCase{"BareLineFeedsTabPastTheCut", "ab\n" + k126 + "yyy\t\nef\n", "-pp-"}),
+    [](const testing::TestParamInfo<PlainCase>& p) { return p.param.name; });
 
 TEST(SdxRecordTest, MissingFileGivesOneRecordOfByteZero) {
   EXPECT_EQ(ReadAll("", false), std::vector<std::string>{std::string(1, '\0')});
