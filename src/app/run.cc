@@ -52,16 +52,16 @@ bool SystemFileExists(const std::string& path) {
 
 // Everything a run holds, allocated once at its start.
 struct RunState {
-  RunState(Drive& drive, Stops& stops, Terminal& terminal)
-      : stops(stops),
+  RunState(Drive& drive, Stops& runStops, Terminal& terminal)
+      : stops(runStops),
         console(terminal, state),
         settings(drive, state),
         sdx(drive, state),
         oldReceiver(drive, state),
-        radioList(drive, stops, state),
-        tvList(drive, stops, state),
-        receiver(drive, stops, state),
-        listing(drive, stops, state) {}
+        radioList(drive, runStops, state),
+        tvList(drive, runStops, state),
+        receiver(drive, runStops, state),
+        listing(drive, runStops, state) {}
 
   Stops& stops;
   FileErrorState state;

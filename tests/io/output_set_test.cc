@@ -513,7 +513,9 @@ TEST(ReplacementTest, StopsAreHeldOnlyOnceTheReplacementBegins) {
     EXPECT_EQ(RunTunewerk(drive, terminal, &error, {.stops = &stops}), succeeds ? 0 : 1);
     EXPECT_EQ(stops.heldToEnd, succeeds);
     EXPECT_EQ(stops.holds, 0);
-    if (!succeeds) EXPECT_TRUE(stops.remembered.empty());
+    if (!succeeds) {
+      EXPECT_TRUE(stops.remembered.empty());
+    }
   }
 }
 
