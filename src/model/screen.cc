@@ -1,7 +1,6 @@
 #include "model/screen.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 
 #include "model/text_bytes.h"
@@ -11,38 +10,18 @@ namespace tunewerk {
 namespace {
 constexpr std::uint8_t kBell = 7;
 constexpr std::uint8_t kBackspace = 8;
-// Every byte that moves the cursor is below this one.
-constexpr std::uint8_t kAboveCursorBytes = 14;
-constexpr std::size_t kBlock = 16;
+constexpr std::size_t kBlock = kScanBlock;
 
 // Bytes that act on the cursor instead of filling a cell.
 bool MovesCursor(std::uint8_t byte) {
   return byte == kCarriageReturn || byte == kLineFeed || byte == kBell || byte == kBackspace;
 }
 
-// Index of the first of kBlock bytes that is below 14, or kBlock when there is
-// none. Flags first, then one test of them all, so that the compiler checks
-// the block with a few vector instructions instead of a branch per byte.
-std::size_t FirstLowByte(const std::uint8_t* bytes) {
-  std::uint8_t low[kBlock];
-  for (std::size_t i = 0; i < kBlock; ++i) low[i] = bytes[i] < kAboveCursorBytes;
-  std::uint64_t words[2];
-  std::memcpy(words, low, kBlock);
-  for (std::size_t w = 0; w < 2; ++w) {
-    if (words[w] == 0) continue;
-    // The flag of the lowest address is the low byte of a little-endian word.
-    int before = std::endian::native == std::endian::little ? std::countr_zero(words[w])
-                                                            : std::countl_zero(words[w]);
-    return w * 8 + static_cast<std::size_t>(before) / 8;
-  }
-  return kBlock;
-}
-
 // Whether none of 2 * kBlock bytes is below 14; the common case, tested in
 // one go.
 bool PairIsClean(const std::uint8_t* bytes) {
   std::uint8_t low[2 * kBlock];
-  for (std::size_t i = 0; i < 2 * kBlock; ++i) low[i] = bytes[i] < kAboveCursorBytes;
+  for (std::size_t i = 0; i < 2 * kBlock; ++i) low[i] = bytes[i] < kAboveControlBytes;
   std::uint64_t words[4];
   std::memcpy(words, low, sizeof words);
   return (words[0] | words[1] | words[2] | words[3]) == 0;
@@ -55,7 +34,7 @@ std::size_t CellRun(const std::uint8_t* bytes, std::size_t limit) {
   std::size_t run = 0;
   while (run + 2 * kBlock <= limit && PairIsClean(bytes + run)) run += 2 * kBlock;
   while (run + kBlock <= limit) {
-    std::size_t low = FirstLowByte(bytes + run);
+    std::size_t low = FirstControlByteInBlock(bytes + run);
     if (low == kBlock) {
       run += kBlock;
       continue;
@@ -66,7 +45,7 @@ std::size_t CellRun(const std::uint8_t* bytes, std::size_t limit) {
   }
   if (run < limit && limit >= kBlock) {
     std::size_t start = limit - kBlock;
-    std::size_t low = FirstLowByte(bytes + start);
+    std::size_t low = FirstControlByteInBlock(bytes + start);
     if (low == kBlock) return limit;
     if (MovesCursor(bytes[start + low])) return start + low;  // bytes before run fill cells
   }
@@ -84,7 +63,7 @@ bool AllFillCells(const std::uint8_t* bytes, std::size_t count) {
   for (std::size_t i = 0; i < whole; ++i) low = std::min(low, bytes[i]);
   const std::uint8_t* last = bytes + count - kBlock;
   for (std::size_t i = 0; i < kBlock; ++i) low = std::min(low, last[i]);
-  return low >= kAboveCursorBytes;
+  return low >= kAboveControlBytes;
 }
 
 }  // namespace
@@ -249,7 +228,7 @@ int Screen::PlainLineCells(int column, int row, std::string_view text) const {
   auto cells = static_cast<std::size_t>(known);
   if (text.size() >= kBlock + 2) return AllFillCells(bytes + 1, cells) ? known : -1;
   for (std::size_t i = 1; i <= cells; ++i) {
-    if (bytes[i] < kAboveCursorBytes) return -1;
+    if (bytes[i] < kAboveControlBytes) return -1;
   }
   return static_cast<int>(cells);
 }

@@ -1,7 +1,6 @@
 #include "sdx/sdx_record.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 
 #include "model/text_bytes.h"
@@ -84,31 +83,10 @@ bool ParseMagnitude(std::string_view text, bool* negative, std::uint32_t* value)
   return true;
 }
 
-constexpr std::size_t kBlock = 16;
-// Every byte that moves the screen's cursor, and the CR and LF that end
-// records, are below this one.
-constexpr std::uint8_t kAboveControlBytes = 14;
+constexpr std::size_t kBlock = kScanBlock;
 
 std::uint8_t Lower(std::uint8_t a, std::uint8_t b) {
   return a < b ? a : b;
-}
-
-// Index of the first of kBlock bytes that is below 14, or kBlock when none
-// is: flags first, then one test of them, which the compiler turns into a few
-// vector instructions.
-std::size_t FirstLowInBlock(const std::uint8_t* bytes) {
-  std::uint8_t low[kBlock];
-  for (std::size_t i = 0; i < kBlock; ++i) low[i] = bytes[i] < kAboveControlBytes ? 0xff : 0;
-  std::uint64_t words[2];
-  std::memcpy(words, low, kBlock);
-  for (std::size_t w = 0; w < 2; ++w) {
-    if (words[w] == 0) continue;
-    // The flag of the lowest address is the low byte of a little-endian word.
-    int before = std::endian::native == std::endian::little ? std::countr_zero(words[w])
-                                                            : std::countl_zero(words[w]);
-    return w * 8 + static_cast<std::size_t>(before) / 8;
-  }
-  return kBlock;
 }
 
 // Index of the first byte below 14 in text from `from` on, or text.size().
@@ -132,7 +110,7 @@ std::size_t FirstControlByte(std::string_view text, std::size_t from) {
     std::memcpy(words, low, kBlock);
     if ((words[0] | words[1]) == 0) continue;
     for (std::size_t block = 0;; block += kBlock) {
-      std::size_t first = FirstLowInBlock(group + block);
+      std::size_t first = FirstControlByteInBlock(group + block);
       if (first < kBlock) return at + block + first;
     }
   }

@@ -10,6 +10,7 @@
 #include "app/dialogue.h"
 #include "app/run.h"
 #include "sdx/sdx_lines.h"
+#include "support/list_text.h"
 #include "support/memory_drive.h"
 #include "support/memory_terminal.h"
 #include "support/param_name.h"
@@ -447,18 +448,6 @@ std::string SeededLines(int count) {
     text += line + "\r\n";
   }
   return text;
-}
-
-// Every 97th byte that is no line end becomes one of the bytes below 14, in
-// turn: lines of one length (read without a search for their ends) that end
-// early or move the cursor.
-std::string WithControlBytes(std::string list) {
-  const char controls[] = {'\r', '\n', '\b', '\a', '\t', '\0'};
-  std::size_t next = 0;
-  for (std::size_t at = 50; at < list.size(); at += 97) {
-    if (list[at] != '\r' && list[at] != '\n') list[at] = controls[next++ % 6];
-  }
-  return list;
 }
 
 struct ScrollingListCase {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "support/list_text.h"
 #include "support/memory_drive.h"
 #include "support/param_name.h"
 
@@ -156,18 +157,6 @@ std::string WithoutCrs(std::string content) {
 
 std::string WithCtrlZAt(std::string content, std::size_t at) {
   content[at] = '\x1a';
-  return content;
-}
-
-// Every 97th byte that is no line end becomes one of the bytes below 14, in
-// turn: lines of one length whose ends are where the last line's was, but
-// with a byte that ends the record earlier or moves the cursor.
-std::string WithControlBytes(std::string content) {
-  const char controls[] = {'\r', '\n', '\b', '\a', '\t', '\0'};
-  std::size_t next = 0;
-  for (std::size_t at = 50; at < content.size(); at += 97) {
-    if (content[at] != '\r' && content[at] != '\n') content[at] = controls[next++ % 6];
-  }
   return content;
 }
 
