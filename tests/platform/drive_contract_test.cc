@@ -4,6 +4,7 @@
 // never followed.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -102,8 +103,11 @@ TYPED_TEST(DriveContractTest, AnExclusiveCreateLetsNothingThatStandsThrough) {
   w.SymbolicLink("link", "target");
   w.Directory("folder");
   std::string reason;
+  std::unique_ptr<WritableFile> file;
   for (const char* name : {"plain", "link", "folder"}) {
     EXPECT_FALSE(w.drive().CreateMarker(name, "new", &reason)) << name;
+    EXPECT_EQ(w.drive().LastCreateFailure(), CreateFailure::kExists) << name;
+    EXPECT_FALSE(w.drive().CreateNew(name, &file, &reason)) << name;
     EXPECT_EQ(w.drive().LastCreateFailure(), CreateFailure::kExists) << name;
   }
   EXPECT_EQ(w.Content("plain"), "old");
