@@ -440,11 +440,7 @@ exec 3>"$scratch/answers"
 # Windows its lock file shows it (wine may take long to start).
 case $program in
 *.exe)
-  tries=0
-  while [ ! -e "$drive/.tunewerk-lock" ] && [ $tries -lt 120 ]; do
-    sleep 0.5
-    tries=$((tries + 1))
-  done
+  wait_for_file "$drive/.tunewerk-lock" 60
   sleep 1
   ;;
 *) sleep 2 ;;

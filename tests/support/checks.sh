@@ -14,3 +14,11 @@ tally() {
   echo "$1: $passes passed, $failures failed"
   [ "$failures" -eq 0 ]
 }
+# Waits until something stands at $1, for at most $2 seconds.
+wait_for_file() {
+  tries=0
+  while [ ! -e "$1" ] && [ $tries -lt $(($2 * 10)) ]; do
+    sleep 0.1
+    tries=$((tries + 1))
+  done
+}

@@ -69,11 +69,7 @@ for pair in "native runner" "runner native"; do
   (cd "$drive" && exec "$first" <"$scratch/answers" >/dev/null 2>&1) &
   holder=$!
   exec 3>"$scratch/answers"
-  tries=0
-  while [ ! -e "$drive/.tunewerk-lock" ] && [ $tries -lt 100 ]; do
-    sleep 0.1
-    tries=$((tries + 1))
-  done
+  wait_for_file "$drive/.tunewerk-lock" 10
   before=$(ls -A "$drive" | sort)
   (cd "$drive" && "$second" --batch) >/dev/null 2>"$scratch/second.err" </dev/null
   status=$?

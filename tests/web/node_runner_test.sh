@@ -46,11 +46,7 @@ mkfifo "$scratch/answers"
 (cd "$drive" && exec "$runner" <"$scratch/answers" >/dev/null 2>&1) &
 run=$!
 exec 3>"$scratch/answers"
-tries=0
-while [ ! -e "$drive/.tunewerk-lock" ] && [ $tries -lt 100 ]; do
-  sleep 0.1
-  tries=$((tries + 1))
-done
+wait_for_file "$drive/.tunewerk-lock" 10
 sleep 0.5
 kill -TERM "$run"
 wait "$run"
